@@ -1,0 +1,1 @@
+#include "app/base/file_helpers.h"

@@ -1,0 +1,1 @@
+#include "app/base/fs_path.h"

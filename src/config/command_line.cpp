@@ -1,0 +1,1 @@
+#include "config/command_line.h"

@@ -1,0 +1,1 @@
+#include "config/param_settings.h"

@@ -1,0 +1,1 @@
+#include "config/vat_table.h"

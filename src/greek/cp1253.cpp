@@ -1,0 +1,1 @@
+#include "greek/cp1253.h"

@@ -1,0 +1,28 @@
+// Windows Greek (code page 1253) text: conversion to and from UTF-8, and upper/lower case as
+// Windows does it under the Greek locale. Every text that comes from a file or goes to the
+// wire is a std::string of code page 1253 bytes; only the Surface and file-system paths see UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace varkon {
+
+// Every byte has a code point: the bytes code page 1253 leaves unassigned map to the code point
+// of the same value, so Cp1253ToUtf8 followed by Utf8ToCp1253 gives back the same bytes.
+std::string Cp1253ToUtf8(std::string_view cp1253);
+
+// Characters outside code page 1253 (and malformed UTF-8 sequences) become '?'.
+std::string Utf8ToCp1253(std::string_view utf8);
+
+// Latin a-z, Greek small letters (final sigma to capital sigma), accented small letters to
+// accented capitals, dialytika small letters to dialytika capitals; the letters with both accent
+// and dialytika have no capital in the code page and stay as they are.
+char UpperCp1253(char c);
+std::string UpperCp1253(std::string_view text);
+
+// The reverse mapping of UpperCp1253 (capital sigma becomes the medial sigma).
+char LowerCp1253(char c);
+std::string LowerCp1253(std::string_view text);
+
+}  // namespace varkon

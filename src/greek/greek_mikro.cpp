@@ -1,0 +1,1 @@
+#include "greek/greek_mikro.h"

@@ -1,0 +1,1 @@
+#include "greek/register_text.h"

@@ -1,0 +1,1 @@
+#include "greek/text_converter.h"

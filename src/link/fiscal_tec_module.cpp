@@ -1,0 +1,1 @@
+#include "link/fiscal_tec_module.h"

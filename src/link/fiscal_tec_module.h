@@ -1,0 +1,59 @@
+// FiscalTecModule: the register link. It owns the serial port (PortHandle), the status of the
+// last link operation (EcrError) and the one-command-at-a-time exchange: frame, write, wait for
+// 0x04 or "DE", retry, decode the register's error codes, pace. Failures are shown through the
+// message box unless an exchange is quiet; callers read EcrError afterwards.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/base/messages.h"
+#include "link/link_timings.h"
+#include "link/serial_port.h"
+
+namespace varkon {
+
+class FiscalTecModule {
+public:
+    // programDir holds delay.inf, the pause after every command.
+    FiscalTecModule(Messages& messages, std::unique_ptr<SerialPort> port,
+                    LinkTimings timings = {}, std::filesystem::path programDir = ".");
+
+    // 0: closed. Otherwise the outcome of the last open: 1 open, -1 the open failed. A failed
+    // port counts as not closed until ClosePort, exactly as the callers' open-if-closed pattern
+    // expects.
+    int PortHandle() const { return portHandle_; }
+
+    // Status of the last link operation: 0 success; -1 port not opened; -2 line set-up failed;
+    // -3 the register's error code was not a number; -4 no answer after all attempts; n > 0 the
+    // register's error code.
+    std::int16_t EcrError = 0;
+
+    // Opens the port named by the settings (code page 1253) at the given speed text. Sets
+    // EcrError and `message`; unless quiet a failure is shown (critical icon, "Μύνημα Varkon").
+    void OpenPort(const std::string& portName, const std::string& baud, std::string& message,
+                  bool quiet);
+    void ClosePort();
+
+    // One exchange and the pacing pause. `command` and `reply` are code page 1253 bytes.
+    void SendCommand(const std::string& command, std::string& reply, bool quiet);
+
+    const LinkTimings& timings() const { return timings_; }
+    Messages& messages() { return messages_; }
+
+    // The pieces of SendCommand, public for the tests of the wire.
+    void ExchangeCommand(const std::string& framed, std::string& reply, bool quiet);
+    void WritePort(const std::string& text);
+    std::string ReadPort();
+
+private:
+    Messages& messages_;
+    std::unique_ptr<SerialPort> port_;
+    LinkTimings timings_;
+    std::filesystem::path programDir_;
+    int portHandle_ = 0;
+};
+
+}  // namespace varkon

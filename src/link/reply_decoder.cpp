@@ -1,0 +1,1 @@
+#include "link/reply_decoder.h"

@@ -1,0 +1,41 @@
+// SerialPort: the one serial line to the register, behind an interface so that the exchange is
+// the same on POSIX (termios + poll) and Windows (the Win32 comm calls).
+//
+// Port names: "comN" (any case) is the N-th serial port; on POSIX it is the device named by the
+// environment variable VARKON_COMN when set (VARKON_COM1=/dev/ttyUSB0), else /dev/ttyS<N-1>.
+// A name beginning with "/" is a device path.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "link/link_timings.h"
+
+namespace varkon {
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Opens the port exclusively and applies the line settings ("9600,n,8,1"): 0 done; -1 the
+    // port did not open; -2 the settings could not be built or applied (the port stays open).
+    virtual int open(const std::string& portName, const std::string& lineSettings) = 0;
+    virtual bool isOpen() const = 0;
+    virtual void close() = 0;
+
+    // Writes all bytes within the write time-out; false when that failed (nobody is told: the
+    // exchange then times out as with a silent register).
+    virtual bool write(std::string_view bytes) = 0;
+
+    // One bounded read of up to maxBytes. With nothing on the line it returns empty after
+    // readPerByte * maxBytes + readExtra; once bytes arrive it returns readGap after the last
+    // one, as soon as maxBytes are in, or at once when an end-of-reply byte 0x04 has arrived.
+    virtual std::string read(std::size_t maxBytes) = 0;
+};
+
+// The platform's port (PosixSerialPort or Win32SerialPort) with the given timings.
+std::unique_ptr<SerialPort> MakeSerialPort(const LinkTimings& timings);
+
+}  // namespace varkon

@@ -1,0 +1,1 @@
+// X and Z reports
