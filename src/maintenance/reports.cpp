@@ -1,1 +1,1 @@
-// X and Z reports
+#include "maintenance/reports.h"

@@ -1,0 +1,26 @@
+// Launcher: starts another program without waiting for it, with an argument vector and never
+// through a shell, so no file name can ever be read as shell syntax. The converter command,
+// "cop2fis.bat" and the help text are started through it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace varkon {
+
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // program and arguments are code page 1253 texts. Returns false when it could not start.
+    virtual bool start(const std::string& program, const std::vector<std::string>& arguments,
+                       bool minimized) = 0;
+};
+
+// The platform's launcher (posix_spawn on POSIX, CreateProcess on Windows).
+std::unique_ptr<Launcher> MakeLauncher();
+
+// Splits a command at blanks into program and arguments ("conv /q" -> "conv", {"/q"}).
+std::vector<std::string> SplitCommand(const std::string& command);
+
+}  // namespace varkon

@@ -1,0 +1,57 @@
+// ReceiptPrinter reads one print file of the host application and puts it on the register: it
+// recognises every record, translates it into key commands and sends them as it reads, so the
+// register prints while the file is still being read. It owns the receipt flags that outlive one
+// record (ZeroSubtotal, FooterPending); the main window owns the printer.
+#pragma once
+
+#include <string>
+
+#include "greek/greek_mikro.h"
+#include "greek/text_converter.h"
+#include "link/fiscal_tec_module.h"
+#include "maintenance/reports.h"
+
+namespace varkon {
+
+// The settings a print job is translated with (code page 1253 texts from ParamSettings).
+struct ReceiptSettings {
+    std::string descpr;
+    std::string CODEPR;
+    std::string comment;
+    std::string DLAY;
+    std::string curr;
+    std::string keyboff;
+    std::string ecrt;
+    std::string ddep;
+    std::string quantity;  // `qua`
+};
+
+// Outcome of getdata: error 0 when the whole file was read and translated. Otherwise a file
+// error number (53 not found, 75 cannot be read) and a Greek (UTF-8) description for the
+// operator; what was sent before the failure stays sent.
+struct GetDataResult {
+    int error = 0;
+    std::string description;
+};
+
+class ReceiptPrinter {
+public:
+    ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText, TextConverter& GreekCnv,
+                   GreekMikro& mikro, Reports& reports);
+
+    // Reads the print file `file` (code page 1253 path) twice: once to count its lines for the
+    // progress bar Indicator, once to translate and send it.
+    GetDataResult getdata(const std::string& file, const ReceiptSettings& settings);
+
+    bool ZeroSubtotal = true;
+    bool FooterPending = false;
+
+private:
+    FiscalTecModule& link_;
+    std::string& ecrErrorText_;
+    TextConverter& greekCnv_;
+    GreekMikro& mikro_;
+    Reports& reports_;
+};
+
+}  // namespace varkon
