@@ -10,7 +10,7 @@
 namespace varkon {
 
 class GreekMikro {
-public:
+  public:
     // cnvType_ 0 converts to register codes, -1 converts from DOS Greek; any other value leaves
     // the previous result in place.
     void InSring(std::string_view cnvNewstring, std::int16_t cnvType_);
@@ -20,7 +20,7 @@ public:
     static std::string ToMikroCodes(std::string_view text);
     static std::string FromDosGreek(std::string_view text);
 
-private:
+  private:
     std::string result_;
 };
 

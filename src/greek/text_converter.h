@@ -10,18 +10,18 @@
 namespace varkon {
 
 class TextConverter {
-public:
+  public:
     virtual ~TextConverter() = default;
     virtual void Write(std::string_view text, std::int16_t flag) = 0;
     virtual std::string Read() const = 0;
 };
 
 class Cnv437869G final : public TextConverter {
-public:
+  public:
     void Write(std::string_view text, std::int16_t flag) override;
     std::string Read() const override { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 

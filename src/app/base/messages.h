@@ -10,7 +10,7 @@
 namespace varkon {
 
 class Messages {
-public:
+  public:
     explicit Messages(Surface& surface) : surface_(surface) {}
 
     // Shows a modal box (UTF-8 texts) and returns the answer (kAnswerOk or kAnswerCancel).
@@ -20,7 +20,7 @@ public:
 
     bool MessageShown = false;
 
-private:
+  private:
     Surface& surface_;
 };
 

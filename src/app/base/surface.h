@@ -21,7 +21,7 @@ inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerCancel = 2;
 
 class Surface {
-public:
+  public:
     virtual ~Surface() = default;
 
     // The multi-line status text comstattxt and the window caption.
