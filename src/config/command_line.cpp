@@ -1,1 +1,89 @@
 #include "config/command_line.h"
+
+#include <array>
+#include <string_view>
+
+namespace varkon {
+
+namespace {
+
+constexpr std::size_t kSeparators = 5;
+constexpr std::size_t kFlagCount = 7;
+constexpr std::string_view kMissingField = "e";
+
+std::string FieldOrMissing(std::string_view field) {
+    return field.empty() ? std::string(kMissingField) : std::string(field);
+}
+
+std::string OneMeansTrue(char flag) {
+    return flag == '1' ? "true" : "fals";
+}
+
+std::string CodePrintFlag(char flag) {
+    switch (flag) {
+        case '0':
+            return "fals";
+        case '1':
+            return "true N";
+        case '2':
+            return "true A";
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+int ReadCommandLineSettings(const std::string& arguments, ParamSettings& settings) {
+    // Only the first five separators split; later ones belong to the option field.
+    std::array<std::size_t, kSeparators> at{};
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < arguments.size() && found < kSeparators; ++i) {
+        if (arguments[i] == ',' || arguments[i] == ' ') {
+            at[found++] = i;
+        }
+    }
+
+    std::string_view text(arguments);
+    // A field exists only when both separators around it do; the first field has no separator
+    // before it, the sixth none after it.
+    auto field = [&](std::size_t index) -> std::string {
+        std::size_t needed = index < kSeparators ? index + 1 : kSeparators;
+        if (found < needed) {
+            return std::string(kMissingField);
+        }
+        std::size_t begin = index == 0 ? 0 : at[index - 1] + 1;
+        std::size_t end = index == kSeparators ? text.size() : at[index];
+        return FieldOrMissing(text.substr(begin, end - begin));
+    };
+
+    ParamSettings read;
+    read.autostar = settings.autostar;
+    read.Port = field(0);
+    read.Baud = field(1);
+    read.file = field(2);
+    read.DLAY = field(3);
+    read.ecrt = field(4);
+    // The argument form always means one print file, and has no directory, converter or
+    // Defacto link.
+    read.multi = "fals";
+    read.codetype = "true";
+
+    std::string flags = field(5);
+    int status = 0;
+    if (flags.size() < kFlagCount) {
+        status = -1;
+    } else {
+        read.CODEPR = CodePrintFlag(flags[0]);
+        read.descpr = OneMeansTrue(flags[1]);
+        read.comment = OneMeansTrue(flags[2]);
+        read.curr = std::string(1, flags[3]);
+        read.keyboff = OneMeansTrue(flags[4]);
+        read.ddep = OneMeansTrue(flags[5]);
+        read.quantity = OneMeansTrue(flags[6]);
+    }
+    settings = std::move(read);
+    return status;
+}
+
+}  // namespace varkon

@@ -1,1 +1,366 @@
 #include "config/param_settings.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ctime>
+#include <string_view>
+
+#include "greek/cp1253.h"
+
+#ifdef _WIN32
+#define NOMINMAX
+#include <share.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#endif
+
+namespace varkon {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// No value of the full reading reaches past byte 110 of its line; the narrow reading looks at
+// most at byte 266. Anything after that is skipped without being stored, so a file with one
+// enormous line costs no more memory than a short one.
+constexpr std::size_t kSettingsLineKeep = 128;
+constexpr std::size_t kProgrammingLineKeep = 272;
+
+std::FILE* OpenForReading(const fs::path& file) {
+#ifdef _WIN32
+    // Shared, so that a reader never locks out the other readers or the writer.
+    return _wfsopen(file.c_str(), L"rb", _SH_DENYNO);
+#else
+    return std::fopen(file.c_str(), "rb");
+#endif
+}
+
+// Hands every line of `file` to `onLine`, cut to its first `keep` bytes. CR LF, a lone LF and a
+// lone CR each end a line; every other byte, NUL included, is an ordinary character.
+// Returns 0, or -1 when the file cannot be opened or read.
+template <class OnLine>
+int ScanLines(const fs::path& file, std::size_t keep, OnLine&& onLine) {
+    std::FILE* in = OpenForReading(file);
+    if (in == nullptr) {
+        return -1;
+    }
+    std::string line;
+    line.reserve(keep);
+    bool lineOpen = false;
+    bool afterCr = false;
+    std::array<char, 8192> buffer;
+    for (;;) {
+        std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
+        for (std::size_t i = 0; i < got; ++i) {
+            char c = buffer[i];
+            if (c == '\n' && afterCr) {
+                afterCr = false;
+                continue;
+            }
+            afterCr = false;
+            if (c == '\r' || c == '\n') {
+                onLine(std::string_view(line));
+                line.clear();
+                lineOpen = false;
+                afterCr = c == '\r';
+                continue;
+            }
+            lineOpen = true;
+            if (line.size() < keep) {
+                line.push_back(c);
+            }
+        }
+        if (got < buffer.size()) {
+            break;
+        }
+    }
+    bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) {
+        return -1;
+    }
+    if (lineOpen) {
+        onLine(std::string_view(line));
+    }
+    return 0;
+}
+
+// The value of a setting line: from the 1-based `position`, at most `length` characters,
+// shorter or empty when the line ends earlier.
+std::string ValueAt(std::string_view line, std::size_t position, std::size_t length) {
+    if (line.size() < position) {
+        return {};
+    }
+    return std::string(line.substr(position - 1, length));
+}
+
+std::string TrimBlanks(std::string_view text) {
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    std::size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+struct KeyRule {
+    std::string_view key;
+    std::string ParamSettings::*field;
+    std::size_t position;
+    std::size_t length;
+};
+
+constexpr std::array<KeyRule, 17> kKeyRules{{
+    {"[port]", &ParamSettings::Port, 8, 4},
+    {"[baud]", &ParamSettings::Baud, 8, 5},
+    {"[file]", &ParamSettings::file, 8, 30},
+    {"[code]", &ParamSettings::codetype, 8, 3},
+    {"[ecrt]", &ParamSettings::ecrt, 8, 5},
+    {"[multi type]", &ParamSettings::multi, 14, 4},
+    {"[time]", &ParamSettings::DLAY, 8, 5},
+    {"[print_desc]", &ParamSettings::descpr, 14, 4},
+    {"[print_code]", &ParamSettings::CODEPR, 14, 6},
+    {"[comments]", &ParamSettings::comment, 12, 4},
+    {"[currency]", &ParamSettings::curr, 12, 1},
+    {"[convert2]", &ParamSettings::convert2, 12, 12},
+    {"[keyb_off]", &ParamSettings::keyboff, 12, 4},
+    {"[dir_depa]", &ParamSettings::ddep, 12, 4},
+    {"[quantity]", &ParamSettings::quantity, 12, 4},
+    {"[Defacto_]", &ParamSettings::defacto, 12, 2},
+    {"[location]", &ParamSettings::location, 12, 99},
+}};
+
+constexpr std::string_view kAutoStartLine = "[AUTOSTAR]=YES";
+
+void ApplySettingLine(std::string_view line, ParamSettings& read) {
+    for (const KeyRule& rule : kKeyRules) {
+        if (line.starts_with(rule.key)) {
+            read.*rule.field = ValueAt(line, rule.position, rule.length);
+        }
+    }
+    if (line.size() >= kAutoStartLine.size() &&
+        UpperCp1253(line.substr(0, kAutoStartLine.size())) == kAutoStartLine) {
+        read.autostar = true;
+    }
+}
+
+std::string TrueFalse(bool value) {
+    return value ? "true" : "false";
+}
+std::string YesNo(bool value) {
+    return value ? "yes" : "no";
+}
+
+std::string SettingsText(const SettingsForm& form, const std::string& date) {
+    static const std::string kNoConverter = Utf8ToCp1253("Xωρις");
+    std::string out;
+    auto line = [&out](std::string_view text) {
+        out.append(text);
+        out.append("\r\n");
+    };
+    line("# Set up for varkon program");
+    line("Created by  Varkon on " + date);
+    line("# Serial port setup. This can be Com1 or Com2,Com3,Com4 ");
+    line("[port] " + LowerCp1253(form.port));
+    line("# Baud rate setup. This usually is 9600. Valid baude rates are : 19200,9600");
+    line("# 4800,2400,1200. It can go low as 120 but with not tested results.");
+    line("[baud] " + LowerCp1253(form.baud));
+    line("# The file that the main application is exchanging data with Quorvel.");
+    line("# Depending on the application this can be managed to process receipts in a row.");
+    line("# Setup the application to generate  \\myapp\\print.1 and varcon will");
+    line("# try to see if pending receipts are in files \\myapp\\print.2 ... print.10");
+    line("# This has also to do with [multi type] on or off");
+    line("[file] " + form.file);
+    line("");
+    line("# yes or no Depending on type structure");
+    line("[code] no");
+    line("# Type of machine");
+    std::string ecrt = EcrtFromTypeText(form.type);
+    if (!ecrt.empty()) {
+        line("[ecrt] " + ecrt);
+    }
+    line("[multi type] " + TrueFalse(form.multi));
+    line("[time] 0");
+    line("[subtotal] yes");
+    line("[print_desc] " + TrueFalse(form.descpr));
+    if (form.codeAscii) {
+        line("[print_code] true A");
+    }
+    if (form.codeNumeric) {
+        line("[print_code] true N");
+    }
+    if (!form.codeAscii && !form.codeNumeric) {
+        line("[print_code] falseN");
+    }
+    line("[comments] " + TrueFalse(form.comments));
+    // Only the three settlement options exist; anything else is the first one.
+    line("[currency]=" + std::string(1, form.currency == 1 ? '1' : form.currency == 2 ? '2' : '0'));
+    if (form.convert2 != kNoConverter) {
+        line("[convert2]=" + form.convert2);
+    }
+    line(form.keyboff ? "[keyb_off]=true " : "[keyb_off]=false");
+    line("[dir_depa]=" + TrueFalse(form.ddep));
+    line("[quantity]=" + TrueFalse(form.quantity));
+    line("[AutoStar]=" + YesNo(form.autostar));
+    line("################################");
+    line("# Customer Specific Parameters #");
+    line("################################");
+    line("[Defacto_]=" + YesNo(form.defacto));
+    line("[location] " + form.location);
+    line("# End of parameter file #");
+    return out;
+}
+
+// Writes `bytes` to a fresh file beside `target`, forces it to the disk and renames it over
+// `target`, so that readers see either the old file or the whole new one, never a part.
+int ReplaceFileAtomically(const fs::path& target, const std::string& bytes) {
+#ifdef _WIN32
+    fs::path temp = target;
+    temp += L".tmp";
+    HANDLE handle = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        DWORD written = 0;
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        ok = WriteFile(handle, bytes.data() + done, chunk, &written, nullptr) != 0;
+        done += written;
+    }
+    ok = ok && FlushFileBuffers(handle) != 0;
+    ok = CloseHandle(handle) != 0 && ok;
+    ok = ok && MoveFileExW(temp.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) {
+        DeleteFileW(temp.c_str());
+        return -1;
+    }
+    return 0;
+#else
+    // The name is made unique by mkstemp, so two writers never share a temporary file and a
+    // temporary file left by a crash never blocks the next save.
+    if (target.filename().empty()) {
+        return -1;
+    }
+    std::string temp = (target.parent_path() / (target.filename().native() + ".XXXXXX")).native();
+    int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        return -1;
+    }
+    // mkstemp creates the file readable by its owner only; give it the old file's permissions,
+    // or the usual ones for a new file.
+    struct stat old {};
+    mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        ok = written > 0;
+        if (ok) {
+            done += static_cast<std::size_t>(written);
+        }
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return -1;
+    }
+    // Make the rename itself durable; the new file is complete either way.
+    fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return 0;
+#endif
+}
+
+}  // namespace
+
+int ReadSettings(ParamSettings& settings, const std::filesystem::path& file) {
+    ParamSettings read;
+    read.Port = settings.Port;
+    read.Baud = settings.Baud;
+    read.autostar = settings.autostar;
+    int status = ScanLines(file, kSettingsLineKeep,
+                           [&read](std::string_view line) { ApplySettingLine(line, read); });
+    if (status != 0) {
+        return -1;
+    }
+    settings = std::move(read);
+    return 0;
+}
+
+int ReadProgrammingSettings(ProgrammingSettings& out, const std::filesystem::path& file) {
+    ProgrammingSettings read;
+    int status = ScanLines(file, kProgrammingLineKeep, [&read](std::string_view line) {
+        if (line.starts_with("[file] ")) {
+            read.file = TrimBlanks(ValueAt(line, 8, 12));
+        }
+        if (line.starts_with("[location]")) {
+            read.location = TrimBlanks(ValueAt(line, 12, 255));
+        }
+        if (line.starts_with("[multi type]") && ValueAt(line, 14, 4) == "true") {
+            read.numbered = true;
+        }
+    });
+    if (status != 0) {
+        return -1;
+    }
+    out = std::move(read);
+    return 0;
+}
+
+std::string EcrtFromTypeText(const std::string& typeText) {
+    std::string type = LowerCp1253(typeText);
+    if (type == "mikropos") {
+        return "mikro";
+    }
+    if (type == "pos21" || type == "poseidon 21") {
+        return "pos21";
+    }
+    if (type == "tec  fiscal printer") {
+        return "TECFP";
+    }
+    return {};
+}
+
+std::string TodayForSettings() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    if (localtime_s(&local, &now) != 0) {
+        return {};
+    }
+#else
+    if (localtime_r(&now, &local) == nullptr) {
+        return {};
+    }
+#endif
+    std::array<char, 16> text{};
+    std::size_t length = std::strftime(text.data(), text.size(), "%m-%d-%Y", &local);
+    return std::string(text.data(), length);
+}
+
+int WriteSettings(const SettingsForm& form, const std::string& date,
+                  const std::filesystem::path& file) {
+    return ReplaceFileAtomically(file, SettingsText(form, date));
+}
+
+}  // namespace varkon

@@ -40,19 +40,19 @@ int ReadSettings(ParamSettings& settings, const std::filesystem::path& file = kP
 
 // The three values the basic programming run takes from param.ini, with its own narrower rules.
 struct ProgrammingSettings {
-    std::string file;      // from "[file] ", at most 12 characters, blanks trimmed
-    std::string location;  // from "[location]", at most 255 characters, blanks trimmed
-    bool numbered = false; // "[multi type]" with "true" at position 14
+    std::string file;       // from "[file] ", at most 12 characters, blanks trimmed
+    std::string location;   // from "[location]", at most 255 characters, blanks trimmed
+    bool numbered = false;  // "[multi type]" with "true" at position 14
 };
 int ReadProgrammingSettings(ProgrammingSettings& out,
                             const std::filesystem::path& file = kParamFile);
 
 // What the settings dialog's controls hold when it is confirmed (texts in code page 1253).
 struct SettingsForm {
-    std::string port;      // comtxt, written in lower case
-    std::string baud;      // baudtxt, written in lower case
-    std::string file;      // filetxt, as typed
-    std::string type;      // typetxt: "MikroPos", "Pos21", "Tec  Fiscal Printer", ... any case
+    std::string port;  // comtxt, written in lower case
+    std::string baud;  // baudtxt, written in lower case
+    std::string file;  // filetxt, as typed
+    std::string type;  // typetxt: "MikroPos", "Pos21", "Tec  Fiscal Printer", ... any case
     bool multi = false;
     bool descpr = false;
     bool codeAscii = false;
