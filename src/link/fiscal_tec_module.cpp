@@ -1,1 +1,172 @@
 #include "link/fiscal_tec_module.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "app/base/file_helpers.h"
+#include "app/base/fs_path.h"
+#include "greek/cp1253.h"
+#include "link/reply_decoder.h"
+
+namespace varkon {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kMaxWrite = 255;  // the port buffer's size for one write or read
+constexpr std::size_t kMaxRead = 255;
+// A register that streams without ever ending its reply must not grow memory without bound;
+// the end markers are still looked for in everything that arrives.
+constexpr std::size_t kMaxKeptReply = 64 * 1024;
+constexpr auto kLongestPause = std::chrono::milliseconds(60'000);
+
+const std::string kNoReplyCommand = "KX794ST\r";
+
+// What one exchange has received, with the two end-of-reply markers tracked byte by byte so that
+// neither the size limit nor a "D" and "E" arriving in different reads can hide them.
+class ReceivedText {
+  public:
+    void add(std::string_view chunk) {
+        for (char c : chunk) {
+            if (c == '\x04') endByte_ = true;
+            if (last_ == 'D' && c == 'E') errorMark_ = true;
+            last_ = c;
+        }
+        text_.append(chunk.substr(0, kMaxKeptReply - std::min(kMaxKeptReply, text_.size())));
+    }
+
+    bool complete() const { return endByte_ || errorMark_; }
+
+    // The reply without its 0x04 and carriage-return bytes.
+    std::string cleaned() const {
+        std::string reply;
+        reply.reserve(text_.size());
+        for (char c : text_) {
+            if (c != '\x04' && c != '\r') reply += c;
+        }
+        return reply;
+    }
+
+  private:
+    std::string text_;
+    bool endByte_ = false;
+    bool errorMark_ = false;
+    char last_ = 0;
+};
+
+}  // namespace
+
+FiscalTecModule::FiscalTecModule(Messages& messages, std::unique_ptr<SerialPort> port,
+                                 LinkTimings timings, std::filesystem::path programDir)
+    : messages_(messages),
+      port_(std::move(port)),
+      timings_(timings),
+      programDir_(std::move(programDir)) {
+    if (!port_) port_ = MakeSerialPort(timings_);
+}
+
+void FiscalTecModule::OpenPort(const std::string& portName, const std::string& baud,
+                               std::string& message, bool quiet) {
+    static const std::string kOpenFailed = Utf8ToCp1253("Πρόβλημα στην Θύρα :");
+    static const std::string kSetUpFailed = Utf8ToCp1253("Πρόβλημα στο Set-Up τής Θύρας :");
+    auto show = [&] {
+        messages_.ShowMessage(Cp1253ToUtf8(message), kMsgCritical, "Μύνημα Varkon");
+    };
+
+    EcrError = 0;
+    message.clear();
+    int result = port_->open(portName, baud + ",n,8,1");
+    portHandle_ = result == -1 ? -1 : 1;
+    if (result == -1) {
+        EcrError = -1;
+        message = kOpenFailed + portName;
+        if (!quiet) {
+            show();
+            return;
+        }
+        // Quietly the set-up steps still run against the failed handle and fail in their turn,
+        // so the set-up failure is the one reported.
+        result = -2;
+    }
+    if (result == -2) {
+        EcrError = -2;
+        message = kSetUpFailed + portName;
+        if (!quiet) show();
+    }
+}
+
+void FiscalTecModule::ClosePort() {
+    if (portHandle_ == 0) return;
+    port_->close();
+    portHandle_ = 0;
+}
+
+void FiscalTecModule::SendCommand(const std::string& command, std::string& reply, bool quiet) {
+    ExchangeCommand(command + "\r", reply, quiet);
+    if (auto pause = PacingDelay(); pause.count() > 0) std::this_thread::sleep_for(pause);
+}
+
+std::chrono::milliseconds FiscalTecModule::PacingDelay() const {
+    const std::string content = ReadWholeFile(FromFsPath(programDir_ / "delay.inf"));
+    const std::size_t begin = content.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos) return {};
+    std::string_view number(content);
+    number = number.substr(begin, content.find_last_not_of(" \t\r\n") - begin + 1);
+    if (number.front() == '+') number.remove_prefix(1);
+    if (number.empty() || number.size() > 9 ||
+        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return {};
+    }
+    std::chrono::milliseconds pause{0};
+    for (char c : number) pause = pause * 10 + std::chrono::milliseconds(c - '0');
+    return pause <= kLongestPause ? pause : std::chrono::milliseconds{0};
+}
+
+void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& reply, bool quiet) {
+    static const std::string kNoAnswer = Utf8ToCp1253("Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή !");
+
+    EcrError = 0;
+    ReceivedText received;  // kept across attempts: a late answer to an earlier send counts
+    const int attempts = std::max(1, timings_.attempts);
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        WritePort(framed);
+        if (framed == kNoReplyCommand) return;
+
+        const auto deadline = Clock::now() + timings_.replyWindow;
+        while (true) {
+            received.add(ReadPort());
+            // Judged right after every read, so an answer that comes with the last read of a
+            // window is taken and the command is not sent a second time.
+            if (received.complete()) {
+                EcrError = 0;  // an earlier attempt's time-out is over
+                reply = received.cleaned();
+                if (!reply.empty()) DecodeReply(*this, reply, quiet);
+                return;
+            }
+            if (Clock::now() >= deadline) break;
+            messages_.surface().repaint();
+        }
+        EcrError = -4;
+        reply = kNoAnswer;
+    }
+
+    if (quiet) return;
+    const std::string shown = Cp1253ToUtf8(reply);
+    messages_.surface().setCaption("Σφάλμα !!!" + shown);
+    messages_.surface().repaint();
+    messages_.ShowMessage(shown, kMsgInformation, "Μύνημα Φορολ. Εκτυπωτή");
+}
+
+void FiscalTecModule::WritePort(const std::string& text) {
+    // A failed write is not reported: the exchange then times out as with a silent register.
+    for (std::size_t offset = 0; offset < text.size(); offset += kMaxWrite) {
+        (void)port_->write(std::string_view(text).substr(offset, kMaxWrite));
+    }
+}
+
+std::string FiscalTecModule::ReadPort() {
+    return port_->read(kMaxRead);
+}
+
+}  // namespace varkon

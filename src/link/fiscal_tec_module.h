@@ -16,10 +16,10 @@
 namespace varkon {
 
 class FiscalTecModule {
-public:
+  public:
     // programDir holds delay.inf, the pause after every command.
-    FiscalTecModule(Messages& messages, std::unique_ptr<SerialPort> port,
-                    LinkTimings timings = {}, std::filesystem::path programDir = ".");
+    FiscalTecModule(Messages& messages, std::unique_ptr<SerialPort> port, LinkTimings timings = {},
+                    std::filesystem::path programDir = ".");
 
     // 0: closed. Otherwise the outcome of the last open: 1 open, -1 the open failed. A failed
     // port counts as not closed until ClosePort, exactly as the callers' open-if-closed pattern
@@ -40,6 +40,10 @@ public:
     // One exchange and the pacing pause. `command` and `reply` are code page 1253 bytes.
     void SendCommand(const std::string& command, std::string& reply, bool quiet);
 
+    // The pause after every command as delay.inf in programDir gives it now: whole milliseconds
+    // up to a minute; zero when the file is missing or holds anything else.
+    std::chrono::milliseconds PacingDelay() const;
+
     const LinkTimings& timings() const { return timings_; }
     Messages& messages() { return messages_; }
 
@@ -48,7 +52,7 @@ public:
     void WritePort(const std::string& text);
     std::string ReadPort();
 
-private:
+  private:
     Messages& messages_;
     std::unique_ptr<SerialPort> port_;
     LinkTimings timings_;

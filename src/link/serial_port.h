@@ -16,7 +16,7 @@
 namespace varkon {
 
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
 
     // Opens the port exclusively and applies the line settings ("9600,n,8,1"): 0 done; -1 the

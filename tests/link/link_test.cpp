@@ -1,1 +1,361 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+
+#include "app/base/messages.h"
+#include "greek/cp1253.h"
+#include "link/fiscal_tec_module.h"
+#include "link/posix_serial_port.h"
+#include "link/reply_decoder.h"
+#include "support/recording_surface.h"
+#include "support/temp_dir.h"
+
+namespace varkon {
+namespace {
+
+using namespace std::chrono_literals;
+using Answers = std::vector<std::string>;
+
+const std::string kNoAnswer = "Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή !";
+
+LinkTimings ShortTimings() {
+    LinkTimings timings;
+    timings.replyWindow = 200ms;
+    timings.readPerByte = 0ms;
+    timings.readExtra = 20ms;
+    return timings;
+}
+
+// The register's side of a real pseudo-terminal pair: a thread collects every byte the link
+// writes and answers each command (up to CR) with the script's pieces, written 30 ms apart.
+// On the arrival of command number hangUpAt it closes its side, as an unplugged adapter would.
+class FakeRegister {
+  public:
+    using Script = std::function<Answers(int index)>;
+
+    explicit FakeRegister(Script script, int hangUpAt = -1)
+        : script_(std::move(script)), hangUpAt_(hangUpAt) {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
+            ::pipe(stop_) != 0) {
+            throw std::runtime_error("cannot create a pseudo-terminal");
+        }
+        port_ = ::ptsname(master_);
+        slaveHold_ = ::open(port_.c_str(), O_RDWR | O_NOCTTY);  // keeps the terminal alive
+        thread_ = std::thread([this] { run(); });
+    }
+    ~FakeRegister() {
+        (void)::write(stop_[1], "x", 1);
+        thread_.join();
+        for (int fd : {master_, slaveHold_, stop_[0], stop_[1]}) ::close(fd);
+    }
+    const std::string& port() const { return port_; }
+
+    // Every byte received, once `count` are in (or after a few seconds).
+    std::string wire(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        arrived_.wait_for(lock, 5s, [&] { return wire_.size() >= count; });
+        return wire_;
+    }
+
+  private:
+    void run() {
+        int index = 0;
+        std::size_t commandStart = 0;
+        while (true) {
+            pollfd fds[2] = {{master_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0 || fds[1].revents != 0) return;
+            char buffer[4096];
+            ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n <= 0) continue;
+            std::string received;
+            {
+                std::lock_guard lock(mutex_);
+                wire_.append(buffer, static_cast<std::size_t>(n));
+                received = wire_;
+            }
+            arrived_.notify_all();
+            for (std::size_t cr; (cr = received.find('\r', commandStart)) != std::string::npos;) {
+                commandStart = cr + 1;
+                if (index == hangUpAt_) ::close(std::exchange(master_, -1));
+                if (master_ < 0) return;
+                Answers pieces = script_(index++);
+                for (std::size_t i = 0; i < pieces.size(); ++i) {
+                    if (i > 0) std::this_thread::sleep_for(30ms);
+                    (void)::write(master_, pieces[i].data(), pieces[i].size());
+                }
+            }
+        }
+    }
+
+    Script script_;
+    int hangUpAt_;
+    int master_ = -1;
+    int slaveHold_ = -1;
+    int stop_[2] = {-1, -1};
+    std::string port_;
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::string wire_;
+    std::thread thread_;
+};
+
+FakeRegister::Script Always(Answers answer) {
+    return [answer](int) { return answer; };
+}
+
+// The real port, with a record of the calls the exchange makes on it.
+class RecordingPort final : public SerialPort {
+  public:
+    int open(const std::string& name, const std::string& settings) override {
+        return real_.open(name, settings);
+    }
+    bool isOpen() const override { return real_.isOpen(); }
+    void close() override { real_.close(); }
+    bool write(std::string_view bytes) override {
+        writes.push_back(bytes.size());
+        return real_.write(bytes);
+    }
+    std::string read(std::size_t maxBytes) override {
+        ++reads;
+        return real_.read(maxBytes);
+    }
+
+    std::vector<std::size_t> writes;
+    int reads = 0;
+
+  private:
+    PosixSerialPort real_{ShortTimings()};
+};
+
+class LinkTest : public ::testing::Test {
+  protected:
+    void open(const FakeRegister& fake) {
+        std::string message;
+        link.OpenPort(fake.port(), "9600", message, false);
+        ASSERT_EQ(0, link.EcrError) << message;
+    }
+    std::string send(const std::string& command, bool quiet = false) {
+        std::string reply;
+        link.SendCommand(command, reply, quiet);
+        return Cp1253ToUtf8(reply);
+    }
+
+    test::RecordingSurface surface;
+    Messages messages{surface};
+    test::TempDir dir;
+    RecordingPort* port = new RecordingPort;
+    FiscalTecModule link{messages, std::unique_ptr<SerialPort>(port), ShortTimings(), dir.path()};
+};
+
+TEST_F(LinkTest, PortThatDoesNotOpenIsShownAndStaysFailedUntilClosed) {
+    ::setenv("VARKON_COM3", "/nonexistent/ttyX", 1);
+    std::string message;
+    link.OpenPort("com3", "9600", message, false);
+    EXPECT_EQ(-1, link.EcrError);
+    EXPECT_EQ("Πρόβλημα στην Θύρα :com3", Cp1253ToUtf8(message));
+    EXPECT_EQ(-1, link.PortHandle());
+    ASSERT_EQ(1u, surface.boxes.size());
+    EXPECT_EQ(16, surface.boxes[0].style);
+    EXPECT_EQ("Μύνημα Varkon", surface.boxes[0].title);
+
+    // Every exchange on it ends as with a silent register, sleeping rather than spinning.
+    EXPECT_EQ(kNoAnswer, send("KXCL", true));
+    EXPECT_EQ(-4, link.EcrError);
+    EXPECT_LT(port->reads, 100);
+
+    link.ClosePort();
+    EXPECT_EQ(0, link.PortHandle());
+    for (const char* name : {"lpt1", "com0", "", "ttyS0"}) {
+        link.OpenPort(name, "9600", message, true);
+        EXPECT_EQ(-1, link.PortHandle()) << name;
+        EXPECT_EQ(-2, link.EcrError) << name;  // quietly the set-up step fails after it
+    }
+    EXPECT_EQ(1u, surface.boxes.size());
+}
+
+TEST_F(LinkTest, SpeedTheLineCannotTakeIsASetUpFailureWithThePortLeftOpen) {
+    FakeRegister fake(Always({"\x04"}));
+    for (const char* baud : {"abc", "", "12345", "9600x", " "}) {
+        std::string message;
+        link.OpenPort(fake.port(), baud, message, false);
+        EXPECT_EQ(-2, link.EcrError) << baud;
+        EXPECT_EQ("Πρόβλημα στο Set-Up τής Θύρας :" + fake.port(), Cp1253ToUtf8(message));
+        EXPECT_EQ(1, link.PortHandle());
+        EXPECT_TRUE(port->isOpen());
+    }
+    EXPECT_EQ(5u, surface.boxes.size());
+    open(fake);
+    EXPECT_EQ("", send("KXCL"));
+}
+
+TEST(PosixSerialPort, PortIsExclusiveAndComNamesFollowTheirVariable) {
+    FakeRegister fake(Always({"\x04"}));
+    ::setenv("VARKON_COM7", fake.port().c_str(), 1);
+    EXPECT_EQ("/dev/ttyS1", PosixSerialPort::DevicePath("Com2"));
+    PosixSerialPort first(ShortTimings()), second(ShortTimings());
+    EXPECT_EQ(0, first.open("COM7", "9600,n,8,1"));
+    EXPECT_EQ(-1, second.open(fake.port(), "9600,n,8,1"));
+    EXPECT_FALSE(second.isOpen());
+    first.close();
+    EXPECT_EQ(0, second.open("com7", "115200,n,8,1"));
+}
+
+TEST_F(LinkTest, LongCommandGoesOutInPiecesOf255Bytes) {
+    FakeRegister fake(Always({"\x04"}));
+    open(fake);
+    std::string command(300, 'K');
+    command[299] = '9';
+    EXPECT_EQ("", send(command));
+    EXPECT_EQ((std::vector<std::size_t>{255, 46}), port->writes);
+    EXPECT_EQ(command + "\r", fake.wire(301));
+}
+
+TEST_F(LinkTest, SilentRegisterGetsFourSendsThenTheNoAnswerBox) {
+    FakeRegister fake(Always({}));
+    open(fake);
+    EXPECT_EQ(kNoAnswer, send("KXCL"));
+    EXPECT_EQ(-4, link.EcrError);
+    EXPECT_EQ("KXCL\rKXCL\rKXCL\rKXCL\r", fake.wire(20));
+    EXPECT_EQ("Σφάλμα !!!" + kNoAnswer, surface.caption);
+    ASSERT_EQ(1u, surface.boxes.size());
+    EXPECT_EQ(kNoAnswer, surface.boxes[0].text);
+    EXPECT_EQ(64, surface.boxes[0].style);
+    EXPECT_EQ("Μύνημα Φορολ. Εκτυπωτή", surface.boxes[0].title);
+    EXPECT_GE(surface.repaints, port->reads - 4);  // the window paints between reads
+}
+
+TEST_F(LinkTest, AnswerToTheThirdSendEndsTheExchange) {
+    FakeRegister fake([](int index) { return index < 2 ? Answers{} : Answers{"\x04"}; });
+    open(fake);
+    EXPECT_EQ("", send("KXT1"));
+    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ("KXT1\rKXT1\rKXT1\r", fake.wire(15));
+    EXPECT_TRUE(surface.boxes.empty());
+}
+
+TEST_F(LinkTest, PowerOffCommandIsSentOnceAndNothingIsRead) {
+    FakeRegister fake(Always({"\x04"}));
+    open(fake);
+    std::string reply = "before";
+    link.SendCommand("KX794ST", reply, false);
+    EXPECT_EQ("before", reply);
+    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(0, port->reads);
+    EXPECT_EQ("KX794ST\r", fake.wire(8));
+}
+
+TEST_F(LinkTest, RegisterAnswersAreJudgedByTheirCode) {
+    struct Case {
+        std::string answer;
+        bool quiet;
+        int status;
+        std::string reply;
+        std::optional<std::string> box;
+    };
+    const std::string digits(200, '9');
+    const std::vector<Case> cases = {
+        {"DE00\r\x04", false, 0, "DE00", {}},
+        {"\x04", false, 0, "", {}},
+        {"DE2\r\x04", false, 2, "Τέλος Χαρτιού !", "Λάθος : 2\rΤέλος Χαρτιού !"},
+        {"DE02\r\x04", false, 2, "DE02", "Λάθος : 2\rDE02"},
+        {"DE07 xyz\r\x04", false, 7, "DE07 xyz", "Λάθος : 7\rDE07 xyz"},
+        {"DE7 xyz\r\x04", false, 7, "Πρόβλημα στην Φορολογική Μνήμη !\rΚαλέστε τεχνικό !",
+         "Λάθος : 7\rΠρόβλημα στην Φορολογική Μνήμη !\rΚαλέστε τεχνικό !"},
+        {"DE57\r\x04", false, 57, "Λανθασμένη Λειτουργία  !",
+         "Λάθος : 57\rΛανθασμένη Λειτουργία  !"},
+        {"DE2\r\x04", true, 0, "Τέλος Χαρτιού !", {}},
+        {"DE0\r\x04", false, 0, "DE0", "Λάθος : 0\rDE0"},
+        {"DE\r\x04", false, -3, "DE", "Λάθος : -3\rDE"},
+        {"DE" + digits + "\r\x04", false, -3, "DE" + digits, "Λάθος : -3\rDE" + digits},
+        {"DE5x\r\x04", false, -3, "DE5x", "Λάθος : -3\rDE5x"},
+        {std::string("OK\0\xff\n\x04", 6), false, 0, std::string("OK\0ÿ\n", 6),
+         "Λάθος : 0\r" + std::string("OK\0ÿ\n", 6)},
+    };
+    FakeRegister fake([&](int index) {
+        return index < static_cast<int>(cases.size()) ? Answers{cases[index].answer} : Answers{};
+    });
+    open(fake);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        surface.boxes.clear();
+        surface.caption.clear();
+        EXPECT_EQ(c.reply, send("KXCL", c.quiet));
+        EXPECT_EQ(c.status, link.EcrError);
+        EXPECT_EQ(c.box ? "Σφάλμα !!!" + c.reply : "", surface.caption);
+        ASSERT_EQ(c.box ? 1u : 0u, surface.boxes.size());
+        if (!c.box) continue;
+        EXPECT_EQ(*c.box, surface.boxes[0].text);
+        EXPECT_EQ(16, surface.boxes[0].style);
+        EXPECT_EQ("", surface.boxes[0].title);
+    }
+}
+
+TEST(ReplyDecoder, TwentyFiveCodesHaveMessages) {
+    int known = 0;
+    for (int code = 0; code < 100; ++code) {
+        if (!ErrorMessageForCode(std::to_string(code)).empty()) ++known;
+    }
+    EXPECT_EQ(25, known);
+    EXPECT_EQ("", ErrorMessageForCode("05"));
+    EXPECT_EQ("Λάθος Ημερομηνία / Ώρα !\rΠατήστε 'Διαγραφή' !",
+              Cp1253ToUtf8(ErrorMessageForCode("23")));
+}
+
+TEST_F(LinkTest, ExchangeEndsAsSoonAsDEHasArrived) {
+    FakeRegister fake(Always({"DE"}));  // the code never follows
+    open(fake);
+    EXPECT_EQ("DE", send("KXCL"));
+    EXPECT_EQ(-3, link.EcrError);
+    EXPECT_EQ("KXCL\r", fake.wire(5));
+}
+
+TEST_F(LinkTest, EndMarksAreFoundBeyondTheKeptTextAndAcrossReads) {
+    // 70000 bytes of noise, then "D" and, in a later read, "E".
+    FakeRegister fake(Always({std::string(70000, 'x') + "D", "E"}));
+    open(fake);
+    std::string reply;
+    link.SendCommand("KXCL", reply, true);
+    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(64u * 1024, reply.size());
+}
+
+TEST_F(LinkTest, PacingPauseIsReadFromDelayInf) {
+    EXPECT_EQ(0ms, link.PacingDelay());
+    const std::vector<std::pair<std::string, std::chrono::milliseconds>> cases = {
+        {"250", 250ms}, {" 250\r\n", 250ms}, {"+40", 40ms},        {"0", 0ms},
+        {"abc", 0ms},   {"-5", 0ms},         {"2.5", 0ms},         {"2,5", 0ms},
+        {"", 0ms},      {"60001", 0ms},      {"99999999999", 0ms}, {"60000", 60000ms},
+    };
+    for (const auto& [content, pause] : cases) {
+        dir.write("delay.inf", content);
+        EXPECT_EQ(pause, link.PacingDelay()) << content;
+    }
+}
+
+TEST_F(LinkTest, HungUpPortEndsLikeASilentRegisterAndAFreshPortOpens) {
+    {
+        FakeRegister fake(Always({"\x04"}), 0);
+        open(fake);
+        EXPECT_EQ(kNoAnswer, send("KXCL"));
+        EXPECT_EQ(-4, link.EcrError);
+        EXPECT_LT(port->reads, 100);  // a hung-up line must not make the wait spin
+        link.ClosePort();
+    }
+    FakeRegister fresh(Always({"\x04"}));
+    open(fresh);
+    EXPECT_EQ("", send("KXCL"));
+    EXPECT_EQ(0, link.EcrError);
+}
+
+}  // namespace
+}  // namespace varkon

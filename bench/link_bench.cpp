@@ -1,0 +1,95 @@
+// One command's round trip through the register link (write, wait, read the 0x04 answer, read
+// delay.inf) against a register on a pseudo-terminal that answers at once.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "app/base/messages.h"
+#include "link/fiscal_tec_module.h"
+
+namespace {
+
+// A window that shows nothing and answers every box with OK.
+class QuietSurface final : public varkon::Surface {
+  public:
+    void setStatus(const std::string&) override {}
+    void setCaption(const std::string&) override {}
+    void setText(std::string_view, const std::string&) override {}
+    std::string text(std::string_view) const override { return {}; }
+    void setEnabled(std::string_view, bool) override {}
+    void setDefault(std::string_view, bool) override {}
+    void setFocus(std::string_view) override {}
+    void setVisible(std::string_view, bool) override {}
+    void setProgressMax(double) override {}
+    void setProgress(double) override {}
+    double progress() const override { return 0; }
+    void clearDrawing() override {}
+    void drawText(const std::string&) override {}
+    int messageBox(const std::string&, int, const std::string&) override {
+        return varkon::kAnswerOk;
+    }
+    void repaint() override {}
+};
+
+void BM_SendCommandRoundTrip(benchmark::State& state) {
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        state.SkipWithError("no pseudo-terminal");
+        return;
+    }
+    const std::string slave = ::ptsname(master);
+
+    QuietSurface surface;
+    varkon::Messages messages(surface);
+    const auto programDir =
+        std::filesystem::temp_directory_path() / ("varkon-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(programDir);
+    varkon::FiscalTecModule link(messages, nullptr, varkon::LinkTimings{}, programDir);
+    std::string message;
+    link.OpenPort(slave, "9600", message, true);
+    if (link.EcrError != 0) {
+        state.SkipWithError("the port did not open");
+        ::close(master);
+        return;
+    }
+
+    // The register: every carriage return is answered with 0x04 at once. It ends when the link
+    // closes its side and the master reads an error.
+    std::thread peer([master] {
+        char buffer[512];
+        while (true) {
+            ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0) return;
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buffer[i] == '\r' && ::write(master, "\x04", 1) != 1) return;
+            }
+        }
+    });
+
+    std::string reply;
+    for (auto _ : state) {
+        link.SendCommand("KX1T1", reply, false);
+        if (link.EcrError != 0) {
+            state.SkipWithError("no answer");
+            break;
+        }
+    }
+    link.ClosePort();
+    peer.join();
+    ::close(master);
+    std::filesystem::remove_all(programDir);
+}
+BENCHMARK(BM_SendCommandRoundTrip)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();
