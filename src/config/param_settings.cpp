@@ -9,7 +9,9 @@
 #include "greek/cp1253.h"
 
 #ifdef _WIN32
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <share.h>
 #include <windows.h>
 #else

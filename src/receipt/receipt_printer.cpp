@@ -1,1 +1,281 @@
 #include "receipt/receipt_printer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "app/base/fs_path.h"
+#include "app/base/surface.h"
+#include "greek/cp1253.h"
+#include "greek/register_text.h"
+#include "receipt/amounts.h"
+#include "receipt/print_file_reader.h"
+#include "receipt/receipt_line.h"
+
+namespace varkon {
+
+namespace {
+
+constexpr int kFileNotFound = 53;
+constexpr int kFileAccessError = 75;
+const char* const kFileNotFoundText = "Το αρχείο δεν βρέθηκε";
+const char* const kFileAccessText = "Σφάλμα πρόσβασης στο αρχείο";
+const char* const kUnknownVatCategory = "Ανύπαρκτη κατηγορία ΦΠΑ ";
+
+// The counting pass lets the window paint this often.
+constexpr std::size_t kLinesPerRepaint = 512;
+
+// A fixed-column field: 1-based column, width; whatever part of it the line holds.
+std::string_view Field(std::string_view line, std::size_t column, std::size_t width) {
+    const std::size_t start = column - 1;
+    if (start >= line.size()) return {};
+    return line.substr(start, width);
+}
+
+std::string Trimmed(std::string_view text) {
+    return std::string(TrimBlanks(text));
+}
+
+// Direct department sales: the register's keys for departments 10 to 16 skip E and F.
+std::string DepartmentKey(const std::string& department) {
+    static const std::pair<const char*, const char*> kKeys[] = {
+        {"10", "0"}, {"11", "A"}, {"12", "B"}, {"13", "C"}, {"14", "D"}, {"15", "G"}, {"16", "H"},
+    };
+    for (const auto& [number, key] : kKeys) {
+        if (department == number) return key;
+    }
+    return department;
+}
+
+GetDataResult FileError(PrintFileReader::Status status) {
+    if (status == PrintFileReader::Status::kNotFound) return {kFileNotFound, kFileNotFoundText};
+    return {kFileAccessError, kFileAccessText};
+}
+
+}  // namespace
+
+// What one file's translation carries from record to record.
+struct ReceiptPrinter::FileState {
+    ReceiptLine line;
+    int TenderCount = 0;
+    std::vector<std::string> FooterLines;
+};
+
+ReceiptPrinter::ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText,
+                               TextConverter& GreekCnv, GreekMikro& mikro, Reports& reports)
+    : link_(link),
+      ecrErrorText_(ecrErrorText),
+      greekCnv_(GreekCnv),
+      mikro_(mikro),
+      reports_(reports),
+      sender_(link, ecrErrorText) {}
+
+GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSettings& settings) {
+    // A receipt that failed half-way must not leave its footer on the next customer's receipt.
+    FooterPending = false;
+    Surface& surface = link_.messages().surface();
+    const std::filesystem::path path = ToFsPath(file);
+
+    std::size_t lines = 0;
+    std::string text;
+    {
+        PrintFileReader reader;
+        const auto status = reader.open(path);
+        if (status != PrintFileReader::Status::kOk) return FileError(status);
+        while (reader.next(text)) {
+            if (++lines % kLinesPerRepaint == 0) surface.repaint();
+        }
+        if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
+    }
+    const double maximum = lines == 0 ? 1.0 : static_cast<double>(lines);
+    surface.setProgressMax(maximum);
+    ZeroSubtotal = true;
+
+    PrintFileReader reader;
+    const auto status = reader.open(path);
+    if (status != PrintFileReader::Status::kOk) return FileError(status);
+    FileState state;
+    while (reader.next(text)) {
+        ReceiptLine& line = state.line;
+        line.price.clear();
+        line.discount.clear();
+        line.addon.clear();
+        line.percentdis.clear();
+        line.percentadd.clear();
+        line.vat.clear();
+        // The file may have grown since it was counted; the bar stops at its end.
+        surface.setProgress(std::min(std::trunc(surface.progress()) + 1, maximum));
+        translate(text, state, settings);
+    }
+    if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
+
+    if (FooterPending) {
+        footer(state);
+        FooterPending = false;
+    }
+    return {};
+}
+
+void ReceiptPrinter::translate(std::string_view text, FileState& state,
+                               const ReceiptSettings& settings) {
+    const std::string_view keyword = Field(text, 2, 3);
+    const bool comments = settings.comment == "true" || settings.comment == "TRUE";
+
+    if (UpperCp1253(keyword) == "MKZ") reports_.zrep021();
+    if (UpperCp1253(keyword) == "PLU") sale(text, state, settings);
+    if (keyword == "dis") discount(text, state, settings);
+    if (keyword == "sut") ZeroSubtotal = IsZeroSubtotal(Field(text, 7, 10));
+    if (keyword == "mod") modifier(text, state, settings);
+    if (Field(text, 2, 2) == "to") tender(text, state, settings);
+    if (comments && keyword == "com") comment(text, settings);
+    if (comments && keyword == "foo") {
+        state.FooterLines.push_back(PrepareFooterText(mikro_, Field(text, 7, 18)));
+        FooterPending = true;
+    }
+    if (keyword == "PRG" || keyword == "prg") programming(text, state, settings);
+    if (LowerCp1253(keyword) == "pay") settlement(text);
+}
+
+void ReceiptPrinter::sale(std::string_view text, FileState& state,
+                          const ReceiptSettings& settings) {
+    ReceiptLine& line = state.line;
+    line.linetype = ReceiptLine::kSale;
+    const std::string_view price = Field(text, 57, 9);
+    line.price = price == "      " ? std::string("1") : Trimmed(price);
+    line.quantity = Trimmed(Field(text, 48, 7));
+
+    const std::string_view codes = std::string_view(settings.CODEPR).substr(0, 6);
+    if (codes == "true N") line.CODE = "N" + std::string(Field(text, 6, 14));
+    if (codes == "true A") line.CODE = "A" + std::string(Field(text, 6, 14));
+
+    // Register types other than pos21 read the 24 description columns.
+    const bool pos21 = settings.ecrt == "pos21";
+    std::string description;
+    if (settings.descpr != "fals") description = UpperCp1253(Field(text, 20, pos21 ? 20 : 24));
+    if (settings.quantity == "true" && settings.descpr == "true" && line.quantity != "1.000") {
+        if (pos21) {
+            const std::string shown = QuantityDisplayText(line.quantity);
+            const std::size_t room = IsWholeQuantity(line.quantity) ? 18 : 17;
+            const std::size_t kept = room > shown.size() ? room - shown.size() : 0;
+            description = (shown + "* " + description.substr(0, kept)).substr(0, 20);
+        } else {
+            description = description.substr(0, 24);
+        }
+    }
+    line.char_ = PrepareRegisterText(greekCnv_, mikro_, description, true);
+
+    std::string key = VatCategory(TrimBlanks(Field(text, 69, 5)), vatFile);
+    if (settings.ddep == "true") {
+        std::string department = Trimmed(Field(text, 74, 3));
+        if (!department.empty()) key = std::move(department);
+    }
+    key = DepartmentKey(key);
+    if (key.empty()) {
+        link_.messages().ShowMessage(kUnknownVatCategory, kMsgExclamation);
+        return;
+    }
+    line.vat = key;
+    sender_.comms(line, settings, ZeroSubtotal);
+}
+
+void ReceiptPrinter::discount(std::string_view text, FileState& state,
+                              const ReceiptSettings& settings) {
+    ReceiptLine& line = state.line;
+    line.linetype = ReceiptLine::kSubtotalAdjustment;
+    line.discount = Trimmed(Field(text, 7, 8));
+    calc(line.price, line.discount, line.addon);
+    // A negative discount is a surcharge on the subtotal.
+    if (!line.discount.empty() && line.discount.front() == '-') {
+        line.addon = line.discount.substr(1, 7);
+        line.discount.clear();
+        calc(line.price, line.discount, line.addon);
+    }
+    sender_.comms(line, settings, ZeroSubtotal);
+}
+
+void ReceiptPrinter::modifier(std::string_view text, FileState& state,
+                              const ReceiptSettings& settings) {
+    ReceiptLine& line = state.line;
+    std::string value;
+    for (char c : TrimBlanks(Field(text, 7, 9))) {
+        if (c != ',' && c != '.') value += c;
+    }
+    ModifierValue modifier = ReadModifierValue(value);
+    line.linetype = modifier.linetype;
+    switch (modifier.linetype) {
+        case ReceiptLine::kPercentDiscount:
+            line.percentdis = std::move(modifier.value);
+            break;
+        case ReceiptLine::kPercentSurcharge:
+            line.percentadd = std::move(modifier.value);
+            break;
+        case ReceiptLine::kAmountDiscount:
+            line.discount = std::move(modifier.value);
+            break;
+        default:
+            line.addon = std::move(modifier.value);
+            break;
+    }
+    line.char_.clear();
+    if (settings.ecrt != "pos21") {
+        line.char_ = PrepareRegisterText(greekCnv_, mikro_, TrimBlanks(Field(text, 17, 24)), false);
+    }
+    if (modifier.handOver) sender_.comms(line, settings, ZeroSubtotal);
+}
+
+void ReceiptPrinter::tender(std::string_view text, FileState& state,
+                            const ReceiptSettings& settings) {
+    ReceiptLine& line = state.line;
+    ++state.TenderCount;
+    line.linetype = ReceiptLine::kTender;
+    if (settings.curr == "2") {
+        // The register takes the whole payment from the subtotal: only the first tender counts.
+        line.total = "2";
+        line.price.clear();
+        if (state.TenderCount == 1) sender_.comms(line, settings, ZeroSubtotal);
+        return;
+    }
+    line.total = std::string(Field(text, 8, 1));
+    line.price = std::string(Field(text, 11, 9));
+    if (line.total.empty() || line.price.empty() || line.price == " ") return;
+    line.price = Trimmed(line.price);
+    calc(line.price, line.discount, line.addon);
+    sender_.comms(line, settings, ZeroSubtotal);
+}
+
+void ReceiptPrinter::comment(std::string_view text, const ReceiptSettings& settings) {
+    const std::size_t width = settings.ecrt == "pos21" ? 20 : 24;
+    const std::string prepared =
+        PrepareRegisterText(greekCnv_, mikro_, UpperCp1253(Field(text, 7, width)), false);
+    send("KXCO " + prepared.substr(0, 20), false);
+    send("KXCO " + std::string(20, '-'), false);
+}
+
+void ReceiptPrinter::programming(std::string_view text, FileState& state,
+                                 const ReceiptSettings& settings) {
+    ReceiptLine& line = state.line;
+    line.linetype = ReceiptLine::kRaw;
+    std::string command = UpperCp1253(TrimBlanks(Field(text, 6, 90)));
+    if (command.rfind("KY", 0) != 0) command = "KP" + command;
+    line.char_ = PrepareRegisterText(greekCnv_, mikro_, command, false);
+    sender_.comms(line, settings, ZeroSubtotal);
+}
+
+void ReceiptPrinter::settlement(std::string_view text) {
+    send("KXT" + std::string(Field(text, 7, 1)), true);
+    send("KXCL", true);
+}
+
+void ReceiptPrinter::footer(const FileState& state) {
+    send("KXCO " + std::string(18, '-'), true);
+    for (const std::string& footerLine : state.FooterLines) {
+        send("KXCO " + footerLine + "\r\n", false);
+    }
+    for (int i = 0; i < 5; ++i) send("KXCO", false);
+}
+
+void ReceiptPrinter::send(const std::string& command, bool quiet) {
+    link_.SendCommand(command, ecrErrorText_, quiet);
+}
+
+}  // namespace varkon

@@ -4,27 +4,19 @@
 // record (ZeroSubtotal, FooterPending); the main window owns the printer.
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <string_view>
 
+#include "config/vat_table.h"
 #include "greek/greek_mikro.h"
 #include "greek/text_converter.h"
 #include "link/fiscal_tec_module.h"
 #include "maintenance/reports.h"
+#include "receipt/receipt_sender.h"
+#include "receipt/receipt_settings.h"
 
 namespace varkon {
-
-// The settings a print job is translated with (code page 1253 texts from ParamSettings).
-struct ReceiptSettings {
-    std::string descpr;
-    std::string CODEPR;
-    std::string comment;
-    std::string DLAY;
-    std::string curr;
-    std::string keyboff;
-    std::string ecrt;
-    std::string ddep;
-    std::string quantity;  // `qua`
-};
 
 // Outcome of getdata: error 0 when the whole file was read and translated. Otherwise a file
 // error number (53 not found, 75 cannot be read) and a Greek (UTF-8) description for the
@@ -35,7 +27,7 @@ struct GetDataResult {
 };
 
 class ReceiptPrinter {
-public:
+  public:
     ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText, TextConverter& GreekCnv,
                    GreekMikro& mikro, Reports& reports);
 
@@ -46,12 +38,29 @@ public:
     bool ZeroSubtotal = true;
     bool FooterPending = false;
 
-private:
+    // The VAT table a sale's rate is looked up in.
+    std::filesystem::path vatFile = kVatFile;
+
+  private:
+    struct FileState;
+
+    void translate(std::string_view text, FileState& state, const ReceiptSettings& settings);
+    void sale(std::string_view text, FileState& state, const ReceiptSettings& settings);
+    void discount(std::string_view text, FileState& state, const ReceiptSettings& settings);
+    void modifier(std::string_view text, FileState& state, const ReceiptSettings& settings);
+    void tender(std::string_view text, FileState& state, const ReceiptSettings& settings);
+    void comment(std::string_view text, const ReceiptSettings& settings);
+    void programming(std::string_view text, FileState& state, const ReceiptSettings& settings);
+    void settlement(std::string_view text);
+    void footer(const FileState& state);
+    void send(const std::string& command, bool quiet);
+
     FiscalTecModule& link_;
     std::string& ecrErrorText_;
     TextConverter& greekCnv_;
     GreekMikro& mikro_;
     Reports& reports_;
+    ReceiptSender sender_;
 };
 
 }  // namespace varkon

@@ -1,0 +1,189 @@
+#include "receipt/amounts.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+#include "receipt/receipt_line.h"
+
+namespace varkon {
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Largest register value (times 100) still written in plain digits at 15 significant digits.
+constexpr double kLargestRegisterValue = 1e15;
+
+}  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::string StripAmount(std::string_view text) {
+    std::string out;
+    for (char c : TrimBlanks(text)) {
+        if (c != '.' && c != ',' && c != ' ') out += c;
+    }
+    return out;
+}
+
+void calc(std::string& price, std::string& discount, std::string& addon) {
+    if (!price.empty() && price != "0") price = StripAmount(price);
+    if (!discount.empty()) discount = StripAmount(discount);
+    if (!addon.empty()) addon = StripAmount(addon);
+}
+
+double LeadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    std::string number;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        if (text[i] == '-') number += '-';
+        ++i;
+    }
+    bool digits = false;
+    while (i < text.size() && IsDigit(text[i])) {
+        number += text[i++];
+        digits = true;
+    }
+    if (i < text.size() && text[i] == '.') {
+        number += text[i++];
+        while (i < text.size() && IsDigit(text[i])) {
+            number += text[i++];
+            digits = true;
+        }
+    }
+    if (!digits) return 0;
+    if (number.back() == '.') number.pop_back();
+    double value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    return result.ec == std::errc() ? value : 0;
+}
+
+std::optional<double> ParseCommaDecimal(std::string_view text) {
+    text = TrimBlanks(text);
+    std::string number;
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        if (text[i] == '-') number += '-';
+        ++i;
+    }
+    bool digits = false;
+    bool separator = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            number += c;
+            digits = true;
+        } else if (c == ',' && !separator) {
+            number += '.';
+            separator = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits) return std::nullopt;
+    double value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec != std::errc() || result.ptr != number.data() + number.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string LeadingWholeNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    while (i < text.size() && text[i] == '0') ++i;
+    std::string digits;
+    while (i < text.size() && IsDigit(text[i])) digits += text[i++];
+    if (digits.empty()) return "0";
+    return negative ? "-" + digits : digits;
+}
+
+std::optional<std::string> RegisterSalePrice(std::string_view price) {
+    if (price.find(',') == std::string_view::npos) return LeadingWholeNumber(price);
+    const auto value = ParseCommaDecimal(price);
+    if (!value) return std::nullopt;
+    const double cents = *value * 100;
+    if (!(std::fabs(cents) < kLargestRegisterValue)) return std::nullopt;
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, cents, std::chars_format::general, 15);
+    if (result.ec != std::errc()) return std::nullopt;
+    // The fraction left after 15 significant digits ends at the ".", as does the whole number.
+    return LeadingWholeNumber(std::string_view(buffer, result.ptr - buffer));
+}
+
+bool IsWholeQuantity(std::string_view quantity) {
+    return quantity.size() >= 3 && quantity.substr(quantity.size() - 3) == "000";
+}
+
+std::string QuantityDisplayText(std::string_view quantity) {
+    if (quantity.size() < 4) return std::string(quantity);
+    const auto whole = quantity.substr(0, quantity.size() - 4);
+    if (IsWholeQuantity(quantity)) return std::string(whole);
+    return std::string(whole) + "," + std::string(quantity.substr(quantity.size() - 3));
+}
+
+bool IsZeroSubtotal(std::string_view amount) {
+    amount = TrimBlanks(amount);
+    std::size_t i = 0;
+    if (i < amount.size() && (amount[i] == '-' || amount[i] == '+')) ++i;
+    bool digits = false;
+    bool nonZero = false;
+    for (; i < amount.size(); ++i) {
+        const char c = amount[i];
+        if (IsDigit(c)) {
+            digits = true;
+            nonZero = nonZero || c != '0';
+        } else if (c != '.' && c != ',') {
+            return false;
+        }
+    }
+    return digits && !nonZero;
+}
+
+ModifierValue ReadModifierValue(std::string_view value) {
+    ModifierValue out;
+    const bool minus = !value.empty() && value.front() == '-';
+    if (!value.empty() && value.back() == '%') {
+        value.remove_suffix(1);
+        if (minus) {
+            std::string_view rest = value.substr(1);
+            rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+            out.linetype = ReceiptLine::kPercentDiscount;
+            out.value = std::string(rest);
+            out.handOver = !out.value.empty() && LeadingNumber(out.value) != 0;
+        } else {
+            out.linetype = ReceiptLine::kPercentSurcharge;
+            out.value = std::string(value);
+            out.handOver = !out.value.empty() && out.value != "0";
+        }
+        return out;
+    }
+    out.handOver = true;
+    if (minus) {
+        out.linetype = ReceiptLine::kAmountDiscount;
+        out.value = std::string(TrimBlanks(value.substr(1, 8)));
+    } else {
+        out.linetype = ReceiptLine::kAmountSurcharge;
+        out.value = std::string(value);
+    }
+    return out;
+}
+
+}  // namespace varkon

@@ -1,0 +1,57 @@
+// The number rules of receipt translation. The host application writes amounts, rates and
+// quantities as decimal texts with "." or ","; the register wants digit strings with two implied
+// decimals. Values stay texts; the few numeric tests parse strictly and never depend on a locale.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varkon {
+
+// Leading and trailing blanks removed (blanks only, as the print file pads with blanks).
+std::string_view TrimBlanks(std::string_view text);
+
+// Trims the text and deletes every ".", "," and blank: 1.234,50 becomes 123450.
+std::string StripAmount(std::string_view text);
+
+// Rewrites the three texts in place into register form (a price of "0" or "" stays as it is).
+void calc(std::string& price, std::string& discount, std::string& addon);
+
+// The leading number of a text, as a reader of "12abc" sees 12: blanks skipped, an optional sign,
+// digits, optionally "." and more digits. 0 when the text does not begin with a number.
+double LeadingNumber(std::string_view text);
+
+// A decimal number with "," as the separator: optional blanks, an optional sign, digits with at
+// most one ",". Anything else (two commas, letters, no digit at all) is not a number.
+std::optional<double> ParseCommaDecimal(std::string_view text);
+
+// An optional "-" and the digits up to the first other character, without leading zeros; "0" when
+// the text does not begin with a number.
+std::string LeadingWholeNumber(std::string_view text);
+
+// A sale price (its "." already made ",") in register form: a price with "," is read as a decimal
+// number, times 100 to 15 significant digits, fraction dropped; then its leading whole number.
+// Empty when the price holds "," but is not a decimal number the register can take.
+std::optional<std::string> RegisterSalePrice(std::string_view price);
+
+// A quantity whose last three characters are "000" is a whole quantity.
+bool IsWholeQuantity(std::string_view quantity);
+
+// The quantity as printed in front of a description: 2.000 shows as 2, 2.500 as 2,500. Texts
+// shorter than four characters show as written.
+std::string QuantityDisplayText(std::string_view quantity);
+
+// True when the trimmed subtotal is a number equal to zero ("0.00", "0,00", "0").
+bool IsZeroSubtotal(std::string_view amount);
+
+// A modifier record's value (trimmed, separators removed) read as one of the four line
+// adjustments. `handOver` is false for a percentage that is empty or zero.
+struct ModifierValue {
+    int linetype = 0;  // ReceiptLine::kPercentDiscount ... kAmountSurcharge
+    std::string value;
+    bool handOver = false;
+};
+ModifierValue ReadModifierValue(std::string_view value);
+
+}  // namespace varkon
