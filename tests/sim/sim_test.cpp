@@ -1,1 +1,359 @@
+// varkon-sim: the register model in-process, then the real program over a real pseudo-terminal.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/paper_roll.h"
+#include "sim/register_replies.h"
+#include "sim/sim_options.h"
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace varkon::sim {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+constexpr auto kPatience = 10s;  // only a failing test waits this long
+
+TEST(SimOptionsParser, ReadsOptionsAndRejectsBadOnes) {
+    auto parsed =
+        ParseSimOptions({"--link", "/tmp/r", "--silent=2", "--fail", "^KXT(1)=x=05", "--fail",
+                         "KXCL=2", "--split", "50", "--baud", "9600", "--noise"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.linkPath, "/tmp/r");
+    EXPECT_EQ(parsed.options.silent, 2);
+    ASSERT_EQ(parsed.options.failRules.size(), 2u);
+    EXPECT_EQ(parsed.options.failRules[0].pattern, "^KXT(1)=x");
+    EXPECT_EQ(parsed.options.failRules[0].code, "05");
+    EXPECT_EQ(parsed.options.splitMs, 50);
+    EXPECT_EQ(parsed.options.baud, 9600);
+    EXPECT_TRUE(parsed.options.noise);
+
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--silent"},
+                                                {"--latency", "-1"},
+                                                {"--baud", "0"},
+                                                {"--fail", "KX("},
+                                                {"--fail", "no-code"},
+                                                {"--offline=1"},
+                                                {"--bogus"}}) {
+        EXPECT_NE(ParseSimOptions(bad).error, "") << bad[0];
+    }
+}
+
+TEST(CommandFramer, CutsAtCarriageReturnsAndDropsWhatIsNoCommand) {
+    CommandFramer framer;
+    std::vector<FramedCommand> out;
+    framer.feed("KX2* \r\n\nKX15", out);
+    framer.feed("0R1\r\r\n\r" + std::string(CommandFramer::kMaxCommand, 'A'), out);
+    framer.feed("AA\rKXCO A\nB\r", out);
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(out[0].text, "KX2* ");
+    EXPECT_EQ(out[1].text, "KX150R1");
+    EXPECT_EQ(out[2].discarded, CommandFramer::kMaxCommand + 2);
+    EXPECT_EQ(out[3].text, "KXCO A\nB");
+}
+
+TEST(ReplyPlanner, NoiseNeverEndsOrFakesAnAnswer) {
+    SimOptions options;
+    options.noise = true;
+    options.failRules.push_back({"T", std::regex("T"), "05"});
+    ReplyPlanner planner(options);
+    for (int i = 0; i < 300; ++i) {
+        const Reply reply = planner.replyTo(i % 2 ? "KXCL" : "KXT1");
+        ASSERT_EQ(reply.pieces.size(), 1u);
+        const std::string& bytes = reply.pieces[0].bytes;
+        const std::string answer = i % 2 ? "\x04" : "DE05\r\x04";
+        ASSERT_GT(bytes.size(), answer.size());
+        EXPECT_TRUE(bytes.ends_with(answer));
+        const std::string garbage = bytes.substr(0, bytes.size() - answer.size());
+        EXPECT_EQ(garbage.find_first_of("\x04"
+                                        "DE"),
+                  std::string::npos);
+    }
+}
+
+TEST(PaperRoll, PrintsAReceiptInGreek) {
+    PaperRoll roll;
+    std::string paper;
+    // ΓΑΛΑ ΦΡΕΣΚΟ and Σοφία in the register's codes; A, E, K, O, P, I are Latin look-alikes.
+    for (const char* command :
+         {"KX2* ",
+          "KX150R2\x85"
+          "A\x88"
+          "A \x8B"
+          "PE"
+          "fKO   ",
+          "KX- ", "KX1000% ", "KX12. ", "KX500* ", "KX100R1", "KXST", "KXST", "KX- ", "KX050GE",
+          "KXCO \x66\xE9\xF3\xDF\xD6", "KX1000T1", "KXCL", "KXT1"}) {
+        paper += roll.accepted(command);
+    }
+    EXPECT_EQ(paper,
+              "ΑΠΟΔΕΙΞΗ\n"
+              "  2 x 1,50\n"
+              "ΓAΛA ΦPEΣKO                 Φ2      3,00\n"
+              "ΕΚΠΤΩΣΗ -10,00%                    -0,30\n"
+              "  12,500 x 1,00\n"
+              "ΕΙΔΟΣ                       Φ1     12,50\n"
+              "ΜΕΡ. ΣΥΝΟΛΟ                        15,20\n"
+              "ΕΚΠΤΩΣΗ                            -0,50\n"
+              "Σοφ\\xDFα\n"
+              "ΣΥΝΟΛΟ                             14,70\n"
+              "ΠΛΗΡΩΜΗ 1                          10,00\n"
+              "ΠΛΗΡΩΜΗ 1                           4,70\n"
+              "========================================\n");
+}
+
+TEST(PaperRoll, PrintsKeyboardModeReportsAndUnknownCommands) {
+    PaperRoll roll;
+    std::string paper;
+    for (const char* command : {"KXAPL", "KX250AC\x8A\x86", "KX42AC", "KX10PLK\x8D\x86:520",
+                                "KX0T1", "KX521T1", "KYPROG", "KXCO", "HELLO\x01\\", "KX794ST"}) {
+        paper += roll.accepted(command);
+    }
+    const std::string stars(PaperRoll::kWidth, '*');
+    EXPECT_EQ(paper,
+              "ΑΠΟΔΕΙΞΗ\n"
+              "ΠΔ                          ΦA      2,50\n"
+              "  ΚΩΔ. 42\n"
+              "  KΩΔ:520\n" +
+                  stars + "\nΙΣΟΖΥΓΙΟ X ΟΙΚΟΝΟΜΙΚΟ\n" + stars + "\n" + stars +
+                  "\nΙΣΟΖΥΓΙΟ Z ΠΕΡΙΟΔΟΥ\n" + stars +
+                  "\n"
+                  "ΠΡΟΓΡ. KYPROG\n"
+                  "\n"
+                  "?? HELLO\\x01\\x5C\n"
+                  "[ΤΕΛΟΣ ΣΥΝΔΕΣΗΣ]\n");
+    EXPECT_EQ(roll.refused("KXT1", "05"), "[DE05] KXT1\n");
+}
+
+// The real program, started without a shell; its standard output is read line by line.
+class SimProcess {
+  public:
+    explicit SimProcess(std::vector<std::string> args) {
+        args.insert(args.begin(), VARKON_SIM_PATH);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int out[2];
+        EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        EXPECT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        stdout_ = out[0];
+        device = readLine();
+    }
+    ~SimProcess() {
+        if (pid_ > 0) stop(SIGKILL);
+        ::close(stdout_);
+    }
+    std::string readLine() {
+        const auto deadline = Clock::now() + kPatience;
+        for (;;) {
+            if (const auto nl = lines_.find('\n'); nl != std::string::npos) {
+                std::string line = lines_.substr(0, nl);
+                lines_.erase(0, nl + 1);
+                return line;
+            }
+            pollfd p{stdout_, POLLIN, 0};
+            if (Clock::now() > deadline || ::poll(&p, 1, 100) < 0) return {};
+            char buf[256];
+            const ssize_t n =
+                (p.revents & (POLLIN | POLLHUP)) ? ::read(stdout_, buf, sizeof buf) : 0;
+            if (n < 0 || (n == 0 && (p.revents & POLLHUP))) return {};
+            lines_.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+    // The exit status, or -1 when it did not exit normally.
+    int stop(int signal) {
+        ::kill(pid_, signal);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string device;
+
+  private:
+    pid_t pid_ = -1;
+    int stdout_ = -1;
+    std::string lines_;
+};
+
+// A client end opened as the link program opens its port: no controlling tty, locked, raw.
+class Client {
+  public:
+    explicit Client(const std::string& path, bool reserve = true) {
+        fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        EXPECT_GE(fd, 0) << path;
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+        if (reserve) {
+            EXPECT_EQ(::ioctl(fd, TIOCEXCL), 0);
+        }
+        termios t{};
+        EXPECT_EQ(::tcgetattr(fd, &t), 0);
+        ::cfmakeraw(&t);
+        ::cfsetspeed(&t, B9600);
+        EXPECT_EQ(::tcsetattr(fd, TCSANOW, &t), 0);
+    }
+    ~Client() { ::close(fd); }
+    void send(std::string_view bytes) {
+        while (!bytes.empty()) {
+            pollfd p{fd, POLLOUT, 0};
+            ASSERT_EQ(::poll(&p, 1, 10'000), 1);
+            const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+            if (n > 0) bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+    }
+    // Everything received until `end` has arrived, the line hangs up or `patience` runs out.
+    std::string readUntil(std::string_view end, Clock::duration patience = kPatience) {
+        std::string got;
+        const auto deadline = Clock::now() + patience;
+        for (auto now = Clock::now(); !got.ends_with(end) && now < deadline; now = Clock::now()) {
+            pollfd p{fd, POLLIN, 0};
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+            if (::poll(&p, 1, static_cast<int>(left.count())) != 1 || !(p.revents & POLLIN)) {
+                break;
+            }
+            char buf[256];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) got.append(buf, static_cast<std::size_t>(n));
+        }
+        return got;
+    }
+    std::string ask(std::string_view command, std::string_view end = "\x04") {
+        send(command);
+        return readUntil(end);
+    }
+    int fd = -1;
+};
+
+// Waits, bounded, until the simulator has written at least `size` bytes to `file`.
+void WaitForFile(const std::filesystem::path& file, std::uintmax_t size) {
+    const auto deadline = Clock::now() + kPatience;
+    for (std::error_code ec; Clock::now() < deadline; std::this_thread::sleep_for(10ms)) {
+        const auto written = std::filesystem::file_size(file, ec);
+        if (!ec && written >= size) return;
+    }
+}
+
+TEST(VarkonSim, AnswersEveryCommandButShutdownAndRecordsTheWire) {
+    test::TempDir dir;
+    SimProcess sim({"--transcript", (dir / "wire").string(), "--paper", (dir / "paper").string()});
+    ASSERT_TRUE(sim.device.starts_with("/dev/")) << sim.device;
+    Client client(sim.device);
+    const std::string wire = "\n\nKX150R1\x85\x86\x66\r\r\n\rKX794ST\rKXT1\r";
+    client.send(wire);
+    // Three commands are answered (not the empty ones, not KX794ST): two EOTs and no more.
+    EXPECT_EQ(client.readUntil("\x04\x04"), "\x04\x04");
+    EXPECT_EQ(client.ask("KXCL\r"), "\x04");
+    EXPECT_EQ(dir.read("wire"), wire + "KXCL\r");
+    const std::string paper = dir.read("paper");
+    EXPECT_NE(paper.find("ΓΔΣ                         Φ1      1,50\n"), std::string::npos) << paper;
+    EXPECT_NE(paper.find("[ΤΕΛΟΣ ΣΥΝΔΕΣΗΣ]"), std::string::npos) << paper;
+}
+
+TEST(VarkonSim, MisbehavesOnRequest) {
+    {
+        SimProcess sim(
+            {"--silent", "2", "--fail", "^C$=1", "--fail", "^D=07 xyz", "--split", "400"});
+        Client client(sim.device);
+        client.send("A\rB\rC\r");
+        // The split answer: "DE" first, the rest after the pause.
+        EXPECT_EQ(client.readUntil("DE"), "DE");
+        EXPECT_EQ(client.readUntil("\x04"), "1\r\x04");
+        EXPECT_EQ(client.ask("D\r"), "DE07 xyz\r\x04");
+    }
+    {
+        SimProcess sim({"--noise", "--baud", "19200", "--latency", "5", "--fail", "KXT=05"});
+        Client client(sim.device);
+        EXPECT_TRUE(client.ask("KXCL\r").ends_with("\x04"));
+        const std::string refused = client.ask("KXT1\r");
+        EXPECT_TRUE(refused.ends_with("DE05\r\x04")) << PaperRoll::Escaped(refused);
+    }
+    {
+        test::TempDir dir;
+        SimProcess sim({"--offline", "--transcript", (dir / "wire").string()});
+        Client client(sim.device);
+        client.send("KXCL\r");
+        WaitForFile(dir / "wire", 5);
+        EXPECT_EQ(client.readUntil("\x04", 300ms), "");
+        EXPECT_EQ(dir.read("wire"), "KXCL\r");
+    }
+}
+
+TEST(VarkonSim, LetsAClientReopenTheLineItHadReserved) {
+    SimProcess sim({});
+    {
+        Client first(sim.device);
+        int reserved = 0;
+        ASSERT_EQ(::ioctl(first.fd, TIOCGEXCL, &reserved), 0);
+        EXPECT_EQ(reserved, 1);
+        EXPECT_EQ(first.ask("KXCL\r"), "\x04");
+    }
+    Client second(sim.device, /*reserve=*/false);
+    EXPECT_EQ(second.ask("KXCL\r"), "\x04");
+    // By the time the answer came the simulator had seen the first client go and released the
+    // line, as closing a real serial port does.
+    int reserved = 1;
+    ASSERT_EQ(::ioctl(second.fd, TIOCGEXCL, &reserved), 0);
+    EXPECT_EQ(reserved, 0);
+}
+
+TEST(VarkonSim, EndsCleanlyOnSigtermAndSigintRemovingItsLink) {
+    test::TempDir dir;
+    const std::string link = (dir / "ecr").string();
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SimProcess sim({"--link", link});
+        EXPECT_EQ(std::filesystem::read_symlink(link).string(), sim.device);
+        Client client(link);
+        EXPECT_EQ(client.ask("KXCL\r"), "\x04");
+        EXPECT_EQ(sim.stop(signal), 0);
+        EXPECT_FALSE(std::filesystem::is_symlink(link));
+    }
+}
+
+TEST(VarkonSim, HangsUpAfterNCommandsAndComesBackUnderItsLink) {
+    test::TempDir dir;
+    const std::string link = (dir / "ecr").string();
+    SimProcess sim({"--link", link, "--hangup-after", "2"});
+    {
+        Client client(link);
+        EXPECT_EQ(client.ask("KXCL\r"), "\x04");
+        EXPECT_EQ(client.ask("KXCL\r"), "\x04");
+        pollfd p{client.fd, POLLIN, 0};
+        ASSERT_EQ(::poll(&p, 1, 10'000), 1);
+        EXPECT_TRUE(p.revents & POLLHUP);
+    }
+    const std::string plugged = sim.readLine();
+    EXPECT_TRUE(plugged.starts_with("/dev/")) << plugged;
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), plugged);
+    Client again(link);
+    EXPECT_EQ(again.ask("KXCL\r"), "\x04");
+}
+
+TEST(VarkonSim, RefusesABadCommandLine) {
+    SimProcess sim({"--baud", "fast"});
+    EXPECT_EQ(sim.device, "");
+    EXPECT_EQ(sim.stop(0), 2);
+}
+
+}  // namespace
+}  // namespace varkon::sim

@@ -1,0 +1,129 @@
+#include "sim/sim_options.h"
+
+#include <charconv>
+#include <limits>
+#include <optional>
+
+namespace varkon::sim {
+
+namespace {
+
+std::optional<long> ParseCount(const std::string& text, long max) {
+    long value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < 0 || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Splits REGEX=CODE at the last '=' so that the pattern may itself contain '='.
+std::string AddFailRule(const std::string& text, std::vector<FailRule>& rules) {
+    const auto eq = text.rfind('=');
+    if (eq == std::string::npos) return "--fail needs REGEX=CODE, got \"" + text + "\"";
+    FailRule rule;
+    rule.pattern = text.substr(0, eq);
+    rule.code = text.substr(eq + 1);
+    if (rule.code.find_first_of("\r\x04") != std::string::npos) {
+        return "--fail: the code must not contain CR or 0x04";
+    }
+    try {
+        rule.regex = std::regex(rule.pattern, std::regex::ECMAScript);
+    } catch (const std::regex_error& e) {
+        return "--fail: bad regular expression \"" + rule.pattern + "\": " + e.what();
+    }
+    rules.push_back(std::move(rule));
+    return {};
+}
+
+}  // namespace
+
+ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
+    ParsedOptions result;
+    SimOptions& o = result.options;
+    constexpr long kMaxMs = 3'600'000;
+    constexpr long kMaxCount = std::numeric_limits<int>::max();
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> inlineValue;
+        if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
+            inlineValue = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        auto flag = [&]() {
+            if (inlineValue) result.error = name + " takes no value";
+            return true;
+        };
+        auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue) return inlineValue;
+            if (i + 1 < args.size()) return args[++i];
+            result.error = name + " needs a value";
+            return std::nullopt;
+        };
+        auto number = [&](long max) -> std::optional<long> {
+            const auto text = value();
+            if (!text) return std::nullopt;
+            const auto n = ParseCount(*text, max);
+            if (!n) result.error = name + ": \"" + *text + "\" is not a whole number in range";
+            return n;
+        };
+
+        if (name == "--help" || name == "-h") {
+            o.help = flag();
+        } else if (name == "--offline") {
+            o.offline = flag();
+        } else if (name == "--noise") {
+            o.noise = flag();
+        } else if (name == "--link") {
+            if (auto v = value()) o.linkPath = *v;
+        } else if (name == "--transcript") {
+            if (auto v = value()) o.transcriptPath = *v;
+        } else if (name == "--paper") {
+            if (auto v = value()) o.paperPath = (*v == "-") ? std::string() : *v;
+        } else if (name == "--fail") {
+            if (auto v = value()) result.error = AddFailRule(*v, o.failRules);
+        } else if (name == "--silent") {
+            if (auto n = number(kMaxCount)) o.silent = *n;
+        } else if (name == "--split") {
+            if (auto n = number(kMaxMs)) o.splitMs = static_cast<int>(*n);
+        } else if (name == "--latency") {
+            if (auto n = number(kMaxMs)) o.latencyMs = static_cast<int>(*n);
+        } else if (name == "--baud") {
+            if (auto n = number(4'000'000)) o.baud = *n;
+            if (result.error.empty() && o.baud == 0) result.error = "--baud must be above 0";
+        } else if (name == "--hangup-after") {
+            if (auto n = number(kMaxCount)) o.hangupAfter = *n;
+        } else {
+            result.error = "unknown option \"" + args[i] + "\"";
+        }
+        if (!result.error.empty()) break;
+    }
+    return result;
+}
+
+std::string SimUsage() {
+    return R"(Usage: varkon-sim [options]
+
+A virtual cash register on a pseudo-terminal. The first line on standard output is the
+device to open (a new line follows whenever the register is plugged in again). Every
+command (bytes up to CR) is answered with 0x04, except KX794ST, which gets no answer.
+SIGTERM or SIGINT end it.
+
+  --link PATH          keep a symlink PATH pointing at the current device
+  --transcript FILE    write every byte received, raw, to FILE
+  --paper FILE         write the readable paper roll to FILE (default: standard output)
+  --silent N           give no answer to the first N commands
+  --offline            never answer
+  --fail REGEX=CODE    answer a matching command with "DE" CODE CR 0x04 (may repeat)
+  --split MS           send "DE" first and the rest of an error answer MS later
+  --noise              put some garbage bytes in front of every answer
+  --latency MS         wait MS before every answer
+  --baud N             send answers at the pace of an N baud line
+  --hangup-after N     after N commands hang up, then come back on a new device
+  --help               show this text
+)";
+}
+
+}  // namespace varkon::sim

@@ -1,0 +1,230 @@
+#include "sim/simulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace varkon::sim {
+
+namespace {
+
+int OpenOutput(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+}
+
+timespec Until(std::chrono::steady_clock::duration left) {
+    if (left < left.zero()) left = left.zero();
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+    return timespec{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+}
+
+}  // namespace
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+Simulator::Simulator(SimOptions options)
+    : options_(std::move(options)), port_(options_.linkPath), planner_(options_) {}
+
+Simulator::~Simulator() {
+    if (signals_ >= 0) ::close(signals_);
+    if (transcript_ >= 0) ::close(transcript_);
+    if (paperFd_ > 2) ::close(paperFd_);
+}
+
+bool Simulator::openFiles(std::string& error) {
+    if (!options_.transcriptPath.empty()) {
+        transcript_ = OpenOutput(options_.transcriptPath);
+        if (transcript_ < 0) {
+            error = options_.transcriptPath + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    if (!options_.paperPath.empty()) {
+        paperFd_ = OpenOutput(options_.paperPath);
+        if (paperFd_ < 0) {
+            error = options_.paperPath + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+// A new pseudo-terminal; its device goes to standard output as a line of its own.
+bool Simulator::plugIn(std::string& error) {
+    if (!port_.open(error)) return false;
+    WriteAll(STDOUT_FILENO, port_.slavePath() + "\n");
+    return true;
+}
+
+int Simulator::run() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGHUP);
+    ::sigprocmask(SIG_BLOCK, &set, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);  // a reader of our output that goes away is not our end
+    signals_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+
+    std::string error;
+    if (signals_ < 0) error = std::string("signalfd: ") + std::strerror(errno);
+    if (!error.empty() || !openFiles(error) || !plugIn(error)) {
+        WriteAll(STDERR_FILENO, "varkon-sim: " + error + "\n");
+        return 1;
+    }
+
+    for (;;) {
+        if (hangupPending_ && outgoing_.empty()) {
+            hangupPending_ = false;
+            port_.hangUp();
+            if (!plugIn(error)) {
+                WriteAll(STDERR_FILENO, "varkon-sim: " + error + "\n");
+                return 1;
+            }
+            writePaper(paper_.hungUp(port_.slavePath()));
+        }
+
+        timespec timeout{};
+        timespec* wait = nullptr;  // nothing due: sleep until something happens
+        if (!outgoing_.empty() && !writeBlocked_) {
+            timeout = Until(outgoing_.front().due - Clock::now());
+            wait = &timeout;
+        }
+        pollfd fds[3] = {
+            {signals_, POLLIN, 0},
+            {port_.openings(), POLLIN, 0},
+            {port_.master(), static_cast<short>(POLLIN | (writeBlocked_ ? POLLOUT : 0)), 0},
+        };
+        const int ready = ::ppoll(fds, 3, wait, nullptr);
+        if (ready < 0 && errno != EINTR) {
+            WriteAll(STDERR_FILENO,
+                     std::string("varkon-sim: poll: ") + std::strerror(errno) + "\n");
+            return 1;
+        }
+        if (ready > 0 && (fds[0].revents & POLLIN)) return 0;
+        // Opens and closes first: a client's open precedes the bytes it wrote.
+        if (ready > 0 && (fds[1].revents & POLLIN) && port_.readOpenings()) dropAnswers();
+        if (ready > 0 && (fds[2].revents & POLLOUT)) writeBlocked_ = false;
+        if (ready > 0 && (fds[2].revents & POLLIN)) receive();
+        // Cannot happen while we hold the slave; should it, a fresh line beats a spinning loop.
+        if (ready > 0 && !(fds[2].revents & POLLIN) &&
+            (fds[2].revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            hangupPending_ = true;
+            dropAnswers();
+        }
+        sendDue(Clock::now());
+    }
+}
+
+// Answers meant for a client that has gone are lost, as on a real line.
+void Simulator::dropAnswers() {
+    outgoing_.clear();
+    queuedBytes_ = 0;
+    writeBlocked_ = false;
+}
+
+void Simulator::receive() {
+    char buffer[4096];
+    const ssize_t n = ::read(port_.master(), buffer, sizeof buffer);
+    if (n <= 0) return;  // EAGAIN, EINTR: the next poll tells; the slave we hold rules out EIO
+    const std::string_view bytes(buffer, static_cast<std::size_t>(n));
+    port_.releaseReservation();
+    if (transcript_ >= 0) WriteAll(transcript_, bytes);
+    std::vector<FramedCommand> commands;
+    framer_.feed(bytes, commands);
+    for (const auto& command : commands) handle(command);
+}
+
+void Simulator::handle(const FramedCommand& command) {
+    if (command.discarded > 0) {
+        writePaper(paper_.discarded(command.discarded));
+        return;
+    }
+    const Reply reply = planner_.replyTo(command.text);
+    switch (reply.kind) {
+        case Reply::Kind::kIgnored:
+            break;
+        case Reply::Kind::kRefused:
+            writePaper(paper_.refused(command.text, reply.code));
+            break;
+        case Reply::Kind::kNoAnswer:
+        case Reply::Kind::kDone:
+            writePaper(paper_.accepted(command.text));
+            break;
+    }
+    schedule(reply);
+    if (options_.hangupAfter > 0 && ++commands_ == options_.hangupAfter) hangupPending_ = true;
+}
+
+// Each piece follows the previous answer's last byte and its own pause; at a set line speed
+// every byte takes ten bit times.
+void Simulator::schedule(const Reply& reply) {
+    if (!port_.hasClient()) return;  // nobody listens: the answer is lost on the line
+    const auto byteTime = options_.baud > 0
+                              ? std::chrono::nanoseconds(10'000'000'000LL / options_.baud)
+                              : std::chrono::nanoseconds(0);
+    auto at = Clock::now();
+    if (!outgoing_.empty()) at = std::max(at, outgoing_.back().due + byteTime);
+    for (const auto& piece : reply.pieces) {
+        at += piece.delay;
+        if (queuedBytes_ + piece.bytes.size() > kMaxQueued) return;
+        queuedBytes_ += piece.bytes.size();
+        if (byteTime.count() == 0) {
+            outgoing_.push_back({at, piece.bytes});
+            continue;
+        }
+        for (std::size_t i = 0; i < piece.bytes.size(); ++i) {
+            if (i > 0) at += byteTime;
+            outgoing_.push_back({at, piece.bytes.substr(i, 1)});
+        }
+        at += byteTime;
+    }
+}
+
+void Simulator::sendDue(Clock::time_point now) {
+    std::string due;
+    std::size_t pieces = 0;
+    while (pieces < outgoing_.size() && outgoing_[pieces].due <= now) {
+        due += outgoing_[pieces++].bytes;
+    }
+    if (due.empty() || writeBlocked_) return;
+    const ssize_t n = ::write(port_.master(), due.data(), due.size());
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+        writeBlocked_ = errno == EAGAIN;
+        return;
+    }
+    // Sent, partly sent or failed for good: what went out leaves the queue; a failed line
+    // loses the rest of what was due.
+    const std::size_t sent = n < 0 ? due.size() : static_cast<std::size_t>(n);
+    std::size_t left = sent;
+    while (left > 0 && !outgoing_.empty()) {
+        auto& front = outgoing_.front().bytes;
+        const std::size_t take = std::min(left, front.size());
+        front.erase(0, take);
+        left -= take;
+        queuedBytes_ -= take;
+        if (front.empty()) outgoing_.pop_front();
+    }
+    if (sent < due.size()) writeBlocked_ = true;
+}
+
+void Simulator::writePaper(std::string_view text) {
+    if (!text.empty()) WriteAll(paperFd_, text);
+}
+
+}  // namespace varkon::sim

@@ -1,0 +1,65 @@
+// The virtual register's event loop: one thread sleeping in ppoll on the signal descriptor, the
+// pseudo-terminal and its open/close notices, with answers scheduled on the steady clock.
+// The Simulator owns the port, the output files and the answer queue for its whole run.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "sim/paper_roll.h"
+#include "sim/register_replies.h"
+#include "sim/sim_options.h"
+#include "sim/virtual_port.h"
+
+namespace varkon::sim {
+
+class Simulator {
+  public:
+    explicit Simulator(SimOptions options);
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Runs until SIGTERM, SIGINT or SIGHUP (exit status 0) or a failure of the port (1).
+    int run();
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    struct Outgoing {
+        Clock::time_point due;
+        std::string bytes;
+    };
+    // Answers waiting to go out, bounded: a client that never reads cannot grow it for ever.
+    static constexpr std::size_t kMaxQueued = 1 << 20;
+
+    bool openFiles(std::string& error);
+    bool plugIn(std::string& error);
+    void receive();
+    void handle(const FramedCommand& command);
+    void schedule(const Reply& reply);
+    void sendDue(Clock::time_point now);
+    void dropAnswers();
+    void writePaper(std::string_view text);
+
+    SimOptions options_;
+    VirtualPort port_;
+    CommandFramer framer_;
+    ReplyPlanner planner_;
+    PaperRoll paper_;
+    std::deque<Outgoing> outgoing_;
+    std::size_t queuedBytes_ = 0;
+    bool writeBlocked_ = false;
+    long commands_ = 0;
+    bool hangupPending_ = false;
+    int signals_ = -1;
+    int transcript_ = -1;
+    int paperFd_ = 1;
+};
+
+// Writes all of `bytes`, retrying on EINTR and short writes; false on any other failure.
+bool WriteAll(int fd, std::string_view bytes);
+
+}  // namespace varkon::sim
