@@ -10,11 +10,16 @@
 namespace varkon {
 
 class Launcher {
-public:
+  public:
     virtual ~Launcher() = default;
     // program and arguments are code page 1253 texts. Returns false when it could not start.
+    // A program named without a directory is looked for in the working directory first, then
+    // along the search path, as Windows does.
     virtual bool start(const std::string& program, const std::vector<std::string>& arguments,
                        bool minimized) = 0;
+    // Collects the programs started earlier that have ended, without waiting for any that still
+    // run. The engine calls it at every job tick; a launcher with nothing to collect ignores it.
+    virtual void reap() {}
 };
 
 // The platform's launcher (posix_spawn on POSIX, CreateProcess on Windows).

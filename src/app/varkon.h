@@ -5,6 +5,7 @@
 // the click handlers, and ends the process when finished() says so.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -12,6 +13,9 @@
 #include "app/base/messages.h"
 #include "app/base/surface.h"
 #include "app/launcher.h"
+#include "app/print_jobs.h"
+#include "app/status_mirror.h"
+#include "config/param_settings.h"
 #include "greek/greek_mikro.h"
 #include "greek/text_converter.h"
 #include "link/fiscal_tec_module.h"
@@ -37,6 +41,11 @@ struct EngineOptions {
     // varkond: nobody is there to press start, so printing starts as soon as the register
     // answers, and a watchdog that gives up ends the run (kExitRegisterNotFound).
     bool unattended = false;
+    // How long the job loop waits for the converter's end marker end.txt before it leaves the
+    // job for a later tick.
+    std::chrono::milliseconds converterWait{120000};
+    // A print file changed more recently than this is still being written (POSIX).
+    std::chrono::milliseconds printFileSettle{500};
 };
 
 struct TimerState {
@@ -45,7 +54,7 @@ struct TimerState {
 };
 
 class Varkon {
-public:
+  public:
     Varkon(Surface& surface, Launcher& launcher, std::unique_ptr<SerialPort> port,
            EngineOptions options);
 
@@ -63,7 +72,7 @@ public:
     // Buttons and menu entries.
     void Command1_Click();  // start printing
     void Command2_Click();  // stop printing
-    void end_Click();       // "Τερματισμός Varkon": KX794ST, close the port, close the window
+    void end_Click();  // "Τερματισμός Varkon": KX794ST, close the port, close the window
     void param_Click();     // the settings dialog (the front end shows it; watchdog off)
     void settingsClosed();  // the settings dialog was closed without saving: watchdog on
     void settingsSaved();   // confirmed: the program ends for a restart
@@ -76,6 +85,14 @@ public:
 
     // The window is being closed (close box, signal): the termination step.
     void close();
+
+    // Asks for the termination step at the next point where the engine can stop safely: after
+    // the command in progress, at the end of a tick or of a wait. For a signal that arrives while
+    // the engine is busy (varkond calls it from the Surface's repaint).
+    void requestClose() { closeRequested_ = true; }
+
+    // The farewell notice and the immediate end for a rejected argument list.
+    void exitprg();
 
     // The program has ended (window closed or an immediate end); the front end exits with
     // exitCode().
@@ -91,8 +108,25 @@ public:
     FiscalTecModule& link() { return link_; }
     Messages& messages() { return messages_; }
 
-private:
-    Surface& surface_;
+  private:
+    void readStartupSettings(ParamSettings& settings);
+    bool readTickSettings(ParamSettings& settings);
+    void fillOptionPanel(const ParamSettings& settings);
+    void startRegisterSearch();
+    void oneShotRun(const ParamSettings& settings);
+    void showReady();
+    void singleFileJob(const ParamSettings& settings);
+    void numberedFileJob(ParamSettings settings);
+    bool runConverter(const ParamSettings& settings, const std::string& path);
+    std::string raiseReceiptCounter();
+    void deletePrintFile(const std::string& path);
+    void startActionFailed(int number);
+    void openPortIfClosed();
+    void setStatus(const std::string& utf8) { surface_.setStatus(utf8); }
+    void closeWindow(int exitCode);
+    void endNow(int exitCode);
+
+    StatusMirror surface_;
     Launcher& launcher_;
     EngineOptions options_;
     Messages messages_;
@@ -101,6 +135,12 @@ private:
     GreekMikro mikro_;
     Reports reports_;
     ReceiptPrinter printer_;
+    PrintFileWatch printFiles_;
+    ParamSettings lastSettings_;  // the job loop's settings when param.ini cannot be read
+    int watchdogAttempts_ = 0;    // never reset: three probes in the program's life
+    bool timer1Running_ = false;
+    bool timer2Running_ = false;
+    bool closeRequested_ = false;
     bool finished_ = false;
     int exitCode_ = kExitNormal;
 };

@@ -1,0 +1,85 @@
+// The POSIX launcher: posix_spawn with an argument vector, no shell. Children are not waited for;
+// reap() collects the ones that have ended so that none is left as a zombie.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "app/launcher.h"
+#include "greek/cp1253.h"
+
+extern char** environ;
+
+namespace varkon {
+namespace {
+
+class PosixLauncher final : public Launcher {
+  public:
+    ~PosixLauncher() override { reap(); }
+
+    bool start(const std::string& program, const std::vector<std::string>& arguments,
+               bool /*minimized: a POSIX program has no window state to ask for*/) override {
+        reap();
+        if (program.empty()) return false;
+        std::vector<std::string> argv{Cp1253ToUtf8(program)};
+        for (const auto& argument : arguments) argv.push_back(Cp1253ToUtf8(argument));
+        std::vector<char*> argp;
+        for (auto& a : argv) argp.push_back(a.data());
+        argp.push_back(nullptr);
+
+        // As on Windows, a bare name that lies in the working directory means that file.
+        std::string path = argv.front();
+        bool searchPath = path.find('/') == std::string::npos;
+        struct stat st {};
+        if (searchPath && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            path = "./" + path;
+            searchPath = false;
+        }
+
+        // The child starts with default signal handling and an empty mask, whatever the
+        // service has set up for itself.
+        posix_spawnattr_t attr;
+        if (posix_spawnattr_init(&attr) != 0) return false;
+        sigset_t none, defaults;
+        sigemptyset(&none);
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGPIPE);
+        sigaddset(&defaults, SIGTERM);
+        sigaddset(&defaults, SIGINT);
+        sigaddset(&defaults, SIGCHLD);
+        posix_spawnattr_setsigmask(&attr, &none);
+        posix_spawnattr_setsigdefault(&attr, &defaults);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+        pid_t pid = 0;
+        int rc = searchPath ? posix_spawnp(&pid, path.c_str(), nullptr, &attr, argp.data(), environ)
+                            : posix_spawn(&pid, path.c_str(), nullptr, &attr, argp.data(), environ);
+        posix_spawnattr_destroy(&attr);
+        if (rc != 0) return false;
+        children_.push_back(pid);
+        return true;
+    }
+
+    void reap() override {
+        std::erase_if(children_, [](pid_t pid) {
+            int status = 0;
+            pid_t r = ::waitpid(pid, &status, WNOHANG);
+            return r == pid || (r < 0 && errno != EINTR);
+        });
+    }
+
+  private:
+    std::vector<pid_t> children_;
+};
+
+}  // namespace
+
+std::unique_ptr<Launcher> MakeLauncher() {
+    return std::make_unique<PosixLauncher>();
+}
+
+}  // namespace varkon

@@ -1,0 +1,172 @@
+#include "app/print_jobs.h"
+
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+#include "app/base/fs_path.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace varkon {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kHighestNumber = 10;
+
+char FoldCase(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
+bool Hidden(const fs::path& file) {
+#ifdef _WIN32
+    DWORD attributes = GetFileAttributesW(file.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+#else
+    return file.filename().string().starts_with('.');
+#endif
+}
+
+// Opens the file for reading and closes it again (on Windows with other readers locked out).
+PrintFileState TryOpen(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return PrintFileState::kMissing;
+#ifdef _WIN32
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                   ? PrintFileState::kBeingWritten
+                   : PrintFileState::kUnreadable;
+    }
+    CloseHandle(h);
+#else
+    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return PrintFileState::kUnreadable;
+    ::close(fd);
+#endif
+    return fs::is_regular_file(file, ec) ? PrintFileState::kReady : PrintFileState::kUnreadable;
+}
+
+}  // namespace
+
+std::uintmax_t FileLength(const std::string& path) {
+    std::error_code ec;
+    const fs::path file = ToFsPath(path);
+    if (!fs::is_regular_file(file, ec)) return 0;
+    std::uintmax_t size = fs::file_size(file, ec);
+    return ec ? 0 : size;
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    // Greedy matching with one back-track point per "*": linear in practice, never exponential.
+    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::string FirstMatchingFile(const std::string& pathPattern) {
+    std::size_t cut = pathPattern.size();
+    while (cut > 0 && !IsSeparator(pathPattern[cut - 1])) --cut;
+    const std::string directory = pathPattern.substr(0, cut);
+    const std::string pattern = pathPattern.substr(cut);
+
+    std::error_code ec;
+    fs::directory_iterator it(directory.empty() ? fs::path(".") : ToFsPath(directory), ec);
+    std::vector<std::string> names;
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError) || Hidden(it->path())) continue;
+        std::string name = FromFsPath(it->path().filename());
+        if (WildcardMatch(pattern, name)) names.push_back(std::move(name));
+    }
+    if (names.empty()) return {};
+    return *std::min_element(names.begin(), names.end());
+}
+
+std::string FindPrintJob(const ParamSettings& settings) {
+    if (settings.defacto != "no") {
+        std::string candidate = settings.location + "noname.prn";
+        return FileLength(candidate) > 0 ? candidate : std::string();
+    }
+    if (settings.file.find("*.") != std::string::npos) {
+        std::string name = FirstMatchingFile(settings.location + settings.file);
+        if (name.empty()) return {};
+        std::string candidate = settings.location + name;
+        return FileLength(candidate) > 0 ? candidate : std::string();
+    }
+    for (int n = 1; n <= kHighestNumber; ++n) {
+        std::string candidate = settings.location + settings.file + "." + std::to_string(n);
+        if (FileLength(candidate) > 0) return candidate;
+    }
+    return {};
+}
+
+bool EndsWithPrg(std::string_view path) {
+    if (path.size() < 3) return false;
+    std::string_view end = path.substr(path.size() - 3);
+    return FoldCase(end[0]) == 'P' && FoldCase(end[1]) == 'R' && FoldCase(end[2]) == 'G';
+}
+
+PrintFileState PrintFileWatch::check(const std::string& path) {
+    const fs::path file = ToFsPath(path);
+    const PrintFileState state = TryOpen(file);
+#ifdef _WIN32
+    return state;
+#else
+    if (state != PrintFileState::kReady) return state;
+    std::error_code sizeError, timeError;
+    const std::uintmax_t size = fs::file_size(file, sizeError);
+    const fs::file_time_type modified = fs::last_write_time(file, timeError);
+    if (sizeError || timeError) return PrintFileState::kUnreadable;
+
+    // Written long enough ago: the writer is done with it.
+    if (modified + settle_ <= fs::file_time_type::clock::now()) {
+        seen_.erase(path);
+        return PrintFileState::kReady;
+    }
+    // A recent (or future-dated) time: wait until this watch has seen it unchanged for a while.
+    const auto now = std::chrono::steady_clock::now();
+    auto it = seen_.find(path);
+    if (it != seen_.end() && it->second.size == size && it->second.modified == modified) {
+        if (now - it->second.since < settle_) return PrintFileState::kBeingWritten;
+        seen_.erase(it);
+        return PrintFileState::kReady;
+    }
+    seen_[path] = Seen{size, modified, now};
+    return PrintFileState::kBeingWritten;
+#endif
+}
+
+}  // namespace varkon

@@ -1,0 +1,66 @@
+// Finding the host application's print files: which file is the next job (the Defacto file, the
+// first match of a pattern, or the lowest numbered file), and whether a file has been written
+// completely. Paths are code page 1253 texts; the job loop in varkon.cpp owns the decisions.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "config/param_settings.h"
+
+namespace varkon {
+
+// Length of the file in bytes; 0 when it is missing or is not an ordinary file.
+std::uintmax_t FileLength(const std::string& path);
+
+// DOS-style name matching: "*" any run of characters, "?" any one character, letters compared
+// without regard to case (as the host application's platform does).
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// The first ordinary, not hidden file that matches the pattern in the last part of `pathPattern`,
+// as a name (without the directory); empty when none does. Directory listings come in no
+// particular order on every platform, so "first" is the first name in byte order: with
+// print01.prn and print02.prn waiting, print01.prn goes first.
+std::string FirstMatchingFile(const std::string& pathPattern);
+
+// The next print file of a numbered-mode tick: location + "noname.prn" unless `defacto` is "no";
+// else for a pattern with "*." its first match; else location + file + ".1" ... ".10". A
+// candidate counts only with a length above 0. Empty when there is no job.
+std::string FindPrintJob(const ParamSettings& settings);
+
+// True when the path ends in "PRG", in any case.
+bool EndsWithPrg(std::string_view path);
+
+enum class PrintFileState {
+    kReady,         // complete: it can be read now
+    kBeingWritten,  // the host application is still writing it: a later tick takes it
+    kUnreadable,    // there, but it cannot be opened
+    kMissing,
+};
+
+// Tells whether the host application has finished writing a print file. On Windows the file
+// must open for reading with other readers locked out, which fails while the writer holds it.
+// On POSIX, where no such lock exists, the file must have kept its size and modification time
+// for `settle`: either its modification time is that old, or this watch has seen the same size
+// and time for that long.
+class PrintFileWatch {
+  public:
+    explicit PrintFileWatch(std::chrono::milliseconds settle) : settle_(settle) {}
+
+    PrintFileState check(const std::string& path);
+
+  private:
+    struct Seen {
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified;
+        std::chrono::steady_clock::time_point since;
+    };
+    std::chrono::milliseconds settle_;
+    std::map<std::string, Seen> seen_;
+};
+
+}  // namespace varkon

@@ -1,0 +1,34 @@
+// The basic programming run: it places a copy of the register's program file STD.PRG where the
+// job loop looks for print files and presses start, so that the job loop sends it to the
+// register like any print file. The main window owns the status text and the start action; this
+// unit reaches them only through the calls it is given.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/base/messages.h"
+#include "config/param_settings.h"
+
+namespace varkon {
+
+struct ProgrammingRunCalls {
+    std::function<std::string()> status;                // comstattxt now (UTF-8)
+    std::function<void(const std::string&)> setStatus;  // comstattxt (UTF-8)
+    std::function<void()> pressStart;                   // the start action
+};
+
+inline const std::filesystem::path kProgramFile = "STD.PRG";
+
+// Where the copy goes (code page 1253): directory + name, with every "*" of the name made "1"
+// in numbered mode, or ".1" added to a name without "*".
+std::string ProgrammingTarget(const ProgrammingSettings& settings);
+
+// Runs the whole menu action. Returns true when the copy is in place and start was pressed;
+// otherwise the operator has been told why not.
+bool RunBasicProgramming(Messages& messages, const ProgrammingRunCalls& calls,
+                         const std::filesystem::path& settingsFile = kParamFile,
+                         const std::filesystem::path& programFile = kProgramFile);
+
+}  // namespace varkon

@@ -1,0 +1,29 @@
+// LoggingSerialPort: the service's journal of the wire. It wraps the real serial port and logs
+// every open, close, write and non-empty read (bytes escaped) through the LogSurface before
+// passing it on unchanged.
+#pragma once
+
+#include <memory>
+
+#include "link/serial_port.h"
+#include "service/log_surface.h"
+
+namespace varkon {
+
+class LoggingSerialPort final : public SerialPort {
+  public:
+    LoggingSerialPort(std::unique_ptr<SerialPort> port, LogSurface& log)
+        : port_(std::move(port)), log_(log) {}
+
+    int open(const std::string& portName, const std::string& lineSettings) override;
+    bool isOpen() const override { return port_->isOpen(); }
+    void close() override;
+    bool write(std::string_view bytes) override;
+    std::string read(std::size_t maxBytes) override;
+
+  private:
+    std::unique_ptr<SerialPort> port_;
+    LogSurface& log_;
+};
+
+}  // namespace varkon
