@@ -1,0 +1,20 @@
+// The modal message box of the desktop program: a style number (buttons plus icon, the values of
+// app/base/surface.h) turned into a QMessageBox, and the answer turned back into 1 or 2.
+// The caller owns the parent window; the box lives only while it is shown.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace varkon {
+
+// Shows the box and waits for the operator. Texts are UTF-8; returns kAnswerOk or kAnswerCancel.
+int ShowMessageBox(QWidget* parent, const std::string& text, int style, const std::string& title);
+
+// How the windows show a box; tests put their own in place so that nothing ever blocks.
+using MessageBoxFunction =
+    std::function<int(const std::string& text, int style, const std::string& title)>;
+
+}  // namespace varkon

@@ -1,0 +1,207 @@
+// The main window driven by the real engine over a scripted serial line: the visible states of
+// the register search and the start/stop actions, the menus' reach, the ends of the program.
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "app/varkon.h"
+#include "support/temp_dir.h"
+#include "ui/main_window.h"
+#include "ui/settings/settings_dialog.h"
+
+namespace varkon {
+namespace {
+
+// The register's end of the line: an answering register replies to every command at once with
+// the end-of-reply byte, a silent one never replies. Every command is recorded.
+struct Line {
+    bool answering = true;
+    bool replyDue = false;
+    std::vector<std::string> written;
+};
+
+class ScriptedPort : public SerialPort {
+  public:
+    explicit ScriptedPort(std::shared_ptr<Line> line) : line_(std::move(line)) {}
+    int open(const std::string&, const std::string&) override {
+        open_ = true;
+        return 0;
+    }
+    bool isOpen() const override { return open_; }
+    void close() override { open_ = false; }
+    bool write(std::string_view bytes) override {
+        line_->written.emplace_back(bytes);
+        line_->replyDue = line_->answering;
+        return true;
+    }
+    std::string read(std::size_t) override {
+        return std::exchange(line_->replyDue, false) ? "\x04" : "";
+    }
+
+  private:
+    std::shared_ptr<Line> line_;
+    bool open_ = false;
+};
+
+class NoLauncher : public Launcher {
+  public:
+    bool start(const std::string&, const std::vector<std::string>&, bool) override { return true; }
+};
+
+class WindowStatesTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        window.setMessageBoxFunction([this](const std::string& text, int, const std::string&) {
+            boxes.push_back(text);
+            if (duringBox) duringBox();
+            return kAnswerOk;
+        });
+        window.setSettingsFiles(dir / "param.ini", dir / "vats.dat");
+    }
+    void TearDown() override { std::filesystem::current_path(previous_); }
+
+    void start(bool withSettings = true) {
+        if (withSettings) {
+            dir.write("param.ini",
+                      "[port] com1\r\n[baud] 9600\r\n[file] print\r\n"
+                      "[multi type] true\r\n[Defacto_]=no\r\n");
+        }
+        EngineOptions options;
+        options.timings.replyWindow = std::chrono::milliseconds(5);
+        engine = std::make_unique<Varkon>(window, launcher, std::make_unique<ScriptedPort>(line),
+                                          options);
+        window.attach(*engine);
+        window.start();
+    }
+
+    QAction* action(const char* name) { return window.findChild<QAction*>(name); }
+    QPushButton* button(const char* name) { return window.findChild<QPushButton*>(name); }
+    // Status / caption, then 1 or 0 for Command1, Command2, reports, Settings, Timer1, Timer2.
+    std::string looks() {
+        auto on = [this](const char* menu) {
+            return window.findChild<QMenu*>(menu)->menuAction()->isEnabled() ? '1' : '0';
+        };
+        return window.text("comstattxt") + " / " + window.windowTitle().toStdString() + " " +
+               (button("Command1")->isEnabled() ? '1' : '0') +
+               (button("Command2")->isEnabled() ? '1' : '0') + on("reports") + on("Settings") +
+               (window.timer1().isActive() ? '1' : '0') + (window.timer2().isActive() ? '1' : '0');
+    }
+    std::size_t sent(const std::string& command) {
+        return std::count(line->written.begin(), line->written.end(), command + "\r");
+    }
+
+    test::TempDir dir;
+    std::shared_ptr<Line> line = std::make_shared<Line>();
+    NoLauncher launcher;
+    MainWindow window;
+    std::unique_ptr<Varkon> engine;
+    std::vector<std::string> boxes;
+    std::function<void()> duringBox;
+
+  private:
+    std::filesystem::path previous_;
+};
+
+TEST_F(WindowStatesTest, AnsweringRegisterLeadsThroughReadyRunningStopped) {
+    start();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(looks(), "Εύρεση Ταμειακής!!! Πατήστε 793<ST>  / Varkon- Αναζήτηση 000101");
+    EXPECT_EQ(window.timer2().interval(), 1000);
+
+    window.onTick(2);
+    EXPECT_EQ(looks(), "Ταμειακή ON-Line, Έτοιμη Για Εκτυπώσεις / Varkon- Έτοιμο 101100");
+    EXPECT_TRUE(button("Command1")->isDefault());
+
+    button("Command1")->click();
+    EXPECT_EQ(looks(), "Αναμονή Για Στοιχεία.... / Varkon- Αναμονή 010010");
+    EXPECT_EQ(window.timer1().interval(), 1000);
+
+    button("Command2")->click();
+    EXPECT_EQ(looks(),
+              "Διακοπή Εκτυπώσεων. Πατήστε Έναρξη Εκτυπώσεων!!! / Varkon- Διακόπηκε 101100");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(WindowStatesTest, SilentRegisterIsTriedThreeTimesThenGivenUp) {
+    line->answering = false;
+    start();
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        window.onTick(2);
+        EXPECT_EQ(looks(), "Ταμειακή OFF-Line !!!\r\nΠροσπάθεια " + std::to_string(attempt) +
+                               "/3 / Varkon- Σφάλμα ! 000101");
+        EXPECT_FALSE(button("Command1")->isDefault());
+    }
+    EXPECT_EQ(boxes.size(), 3u);  // the exchange's own no-answer message, once per probe
+    window.onTick(2);
+    EXPECT_EQ(looks(), "Ταμειακή OFF-Line !!!\r\nΠροσπάθεια 3/3 / Varkon- Σφάλμα ! 000100");
+    EXPECT_EQ(sent("KXCL"), 12u);
+}
+
+TEST_F(WindowStatesTest, TickFallingDueDuringAMessageBoxIsDropped) {
+    line->answering = false;
+    start();
+    duringBox = [this] { window.onTick(2); };
+    window.onTick(2);
+    EXPECT_EQ(sent("KXCL"), 4u);  // one probe of four sends, not two
+    EXPECT_EQ(window.text("comstattxt"), "Ταμειακή OFF-Line !!!\r\nΠροσπάθεια 1/3");
+}
+
+TEST_F(WindowStatesTest, SwitchedOffMenuKeepsItsItemsFromActing) {
+    start();
+    action("xrep0")->trigger();  // as its shortcut would, while reports is off
+    EXPECT_EQ(sent("KX0T1"), 0u);
+    window.onTick(2);
+    action("zrep521")->trigger();
+    EXPECT_EQ(sent("KX521T1"), 1u);
+    EXPECT_EQ(window.text("comstattxt"), "Το Ισοζύγιο ολοκληρώθηκε");
+    button("Command1")->click();
+    action("param")->trigger();
+    EXPECT_EQ(window.settingsDialog(), nullptr);
+}
+
+TEST_F(WindowStatesTest, SettingsDialogHoldsTheWatchdogAndSavingEndsTheProgram) {
+    line->answering = false;
+    start();
+    window.onTick(2);
+    action("param")->trigger();
+    ASSERT_NE(window.settingsDialog(), nullptr);
+    EXPECT_TRUE(window.settingsDialog()->isVisible());
+    EXPECT_FALSE(window.timer2().isActive());
+    window.settingsDialog()->close();
+    EXPECT_TRUE(window.timer2().isActive());
+    EXPECT_FALSE(window.ended());
+
+    action("param")->trigger();
+    window.settingsDialog()->confirm();
+    EXPECT_TRUE(window.ended());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(sent("KX794ST"), 0u);
+}
+
+TEST_F(WindowStatesTest, CloseBoxEndsTheProgramWithoutGoodbye) {
+    start();
+    window.onTick(2);
+    window.close();
+    EXPECT_TRUE(window.ended());
+    EXPECT_EQ(window.exitCode(), kExitNormal);
+    EXPECT_EQ(sent("KX794ST"), 0u);
+}
+
+TEST_F(WindowStatesTest, MissingSettingsFileIsReportedAndEndsTheProgram) {
+    start(false);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(window.ended());
+    EXPECT_EQ(window.exitCode(), kExitSettingsUnreadable);
+    EXPECT_TRUE(line->written.empty());
+}
+
+}  // namespace
+}  // namespace varkon
