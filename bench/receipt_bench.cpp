@@ -1,6 +1,7 @@
 // Translating a long print file into a register that answers at once: the CPU cost of one key
-// command through reading, translation, the Greek chain and the link, and the heap the
-// translation needs as the file grows (it should not grow: lines are read one at a time).
+// command through reading, translation, the Greek chain and the link, and the memory the
+// translation needs as the file grows (it should not grow: lines are read one at a time). Run one
+// size per process (--benchmark_filter=BM_TranslateReceipt/1000000$) for its own peak RSS.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -15,6 +16,7 @@
 
 #include "app/base/fs_path.h"
 #include "app/base/messages.h"
+#include "bench_support.h"
 #include "config/vat_table.h"
 #include "greek/cp1253.h"
 #include "link/fiscal_tec_module.h"
@@ -32,31 +34,6 @@ HeapCount& Heap() {
     static HeapCount count;
     return count;
 }
-
-// A window that shows nothing and answers every box with OK.
-class QuietSurface final : public varkon::Surface {
-  public:
-    void setStatus(const std::string&) override {}
-    void setCaption(const std::string&) override {}
-    void setText(std::string_view, const std::string&) override {}
-    std::string text(std::string_view) const override { return {}; }
-    void setEnabled(std::string_view, bool) override {}
-    void setDefault(std::string_view, bool) override {}
-    void setFocus(std::string_view) override {}
-    void setVisible(std::string_view, bool) override {}
-    void setProgressMax(double) override {}
-    void setProgress(double value) override { progress_ = value; }
-    double progress() const override { return progress_; }
-    void clearDrawing() override {}
-    void drawText(const std::string&) override {}
-    int messageBox(const std::string&, int, const std::string&) override {
-        return varkon::kAnswerOk;
-    }
-    void repaint() override {}
-
-  private:
-    double progress_ = 0;
-};
 
 // A register that answers every command with 0x04 the moment it has arrived.
 class InstantPort final : public varkon::SerialPort {
@@ -112,17 +89,19 @@ long long MaxRssKiB() {
 
 void BM_TranslateReceipt(benchmark::State& state) {
     const long lines = static_cast<long>(state.range(0));
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("varkon-receipt-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const varkon::bench::ScratchDir dir;
+    if (!dir.ok()) {
+        state.SkipWithError("no scratch folder");
+        return;
+    }
     varkon::SaveVatRates({0, 13, 0, 0, 0}, dir / "vats.dat");
     WriteReceipt(dir / "print.prn", lines);
 
-    QuietSurface surface;
+    varkon::bench::QuietSurface surface;
     varkon::Messages messages(surface);
     long long commands = 0;
     varkon::FiscalTecModule link(messages, std::make_unique<InstantPort>(commands),
-                                 varkon::LinkTimings{}, dir);
+                                 varkon::LinkTimings{}, dir.path());
     std::string ecrErrorText;
     varkon::Cnv437869G converter;
     varkon::GreekMikro mikro;
@@ -153,9 +132,12 @@ void BM_TranslateReceipt(benchmark::State& state) {
     state.counters["peak_heap_KiB"] = static_cast<double>(Heap().peak.load() - heapBefore) / 1024.0;
     state.counters["max_rss_KiB"] = static_cast<double>(MaxRssKiB());
     if (messages.MessageShown) state.SkipWithError("the receipt raised a message");
-    std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_TranslateReceipt)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TranslateReceipt)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "sim/line_pace.h"
 #include "sim/paper_roll.h"
 #include "sim/register_replies.h"
 #include "sim/sim_options.h"
@@ -85,6 +86,23 @@ TEST(ReplyPlanner, NoiseNeverEndsOrFakesAnAnswer) {
                                         "DE"),
                   std::string::npos);
     }
+}
+
+TEST(LinePace, BytesTakeTenBitTimesEachAndQueueBehindTheBusyLine) {
+    const LinePace::Clock::time_point t0{};
+    const auto byte = std::chrono::nanoseconds(1'041'666);  // 10 bits at 9600 baud
+    LinePace line(9600);
+    EXPECT_TRUE(line.paced());
+    EXPECT_EQ(line.pass(t0, 5), t0 + 5 * byte);
+    // Handed over while those five are still on the line: they go after them.
+    EXPECT_EQ(line.pass(t0 + byte, 1), t0 + 6 * byte);
+    // Handed over to an idle line: they start at once.
+    EXPECT_EQ(line.pass(t0 + 1s, 2), t0 + 1s + 2 * byte);
+
+    LinePace instant(0);
+    EXPECT_FALSE(instant.paced());
+    EXPECT_EQ(instant.pass(t0 + 5ms, 100), t0 + 5ms);
+    EXPECT_EQ(instant.pass(t0, 1), t0 + 5ms);  // never ahead of what went before
 }
 
 TEST(PaperRoll, PrintsAReceiptInGreek) {
@@ -297,6 +315,19 @@ TEST(VarkonSim, MisbehavesOnRequest) {
         EXPECT_EQ(client.readUntil("\x04", 300ms), "");
         EXPECT_EQ(dir.read("wire"), "KXCL\r");
     }
+}
+
+// A pseudo-terminal delivers at once, so at a set speed the answer must wait until the command's
+// last byte would have arrived and then take its own byte time. Only a lower bound is checked: a
+// busy machine can make the answer later, never earlier.
+TEST(VarkonSim, AnswersNoEarlierThanTheLineSpeedAllows) {
+    SimProcess sim({"--baud", "1200", "--latency", "20"});
+    Client client(sim.device);
+    const std::string command = std::string(29, 'K') + "\r";  // 30 bytes: 250 ms at 1200 baud
+    const auto sent = Clock::now();
+    EXPECT_EQ(client.ask(command), "\x04");
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent);
+    EXPECT_GE(took.count(), 250 + 20 + 8) << "30 bytes in, latency 20 ms, one byte out";
 }
 
 TEST(VarkonSim, LetsAClientReopenTheLineItHadReserved) {

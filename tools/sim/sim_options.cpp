@@ -120,7 +120,7 @@ SIGTERM or SIGINT end it.
   --split MS           send "DE" first and the rest of an error answer MS later
   --noise              put some garbage bytes in front of every answer
   --latency MS         wait MS before every answer
-  --baud N             send answers at the pace of an N baud line
+  --baud N             take commands and send answers at the pace of an N baud line
   --hangup-after N     after N commands hang up, then come back on a new device
   --help               show this text
 )";

@@ -25,7 +25,7 @@ struct SimOptions {
     int splitMs = 0;       // pause between "DE" and the rest of an error answer
     bool noise = false;    // garbage bytes in front of every answer
     int latencyMs = 0;     // pause before every answer
-    long baud = 0;         // answer bytes go out at this line speed (10 bits a byte); 0 at once
+    long baud = 0;         // commands and answers take this line speed (10 bits a byte); 0 none
     long hangupAfter = 0;  // hang up once after this many commands; 0 never
     bool help = false;
 };

@@ -38,7 +38,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 Simulator::Simulator(SimOptions options)
-    : options_(std::move(options)), port_(options_.linkPath), planner_(options_) {}
+    : options_(std::move(options)),
+      port_(options_.linkPath),
+      planner_(options_),
+      commandLine_(options_.baud),
+      answerLine_(options_.baud) {}
 
 Simulator::~Simulator() {
     if (signals_ >= 0) ::close(signals_);
@@ -136,21 +140,32 @@ void Simulator::dropAnswers() {
     outgoing_.clear();
     queuedBytes_ = 0;
     writeBlocked_ = false;
+    answerLine_ = LinePace(options_.baud);
 }
 
+// A command counts as heard when its CR would have arrived at the line speed: each stretch up to
+// and including a CR is timed on the command line before its commands are handled.
 void Simulator::receive() {
     char buffer[4096];
     const ssize_t n = ::read(port_.master(), buffer, sizeof buffer);
     if (n <= 0) return;  // EAGAIN, EINTR: the next poll tells; the slave we hold rules out EIO
-    const std::string_view bytes(buffer, static_cast<std::size_t>(n));
+    std::string_view bytes(buffer, static_cast<std::size_t>(n));
     port_.releaseReservation();
     if (transcript_ >= 0) WriteAll(transcript_, bytes);
+    const auto now = Clock::now();
     std::vector<FramedCommand> commands;
-    framer_.feed(bytes, commands);
-    for (const auto& command : commands) handle(command);
+    while (!bytes.empty()) {
+        const auto cr = bytes.find('\r');
+        const auto stretch = bytes.substr(0, cr == std::string_view::npos ? bytes.size() : cr + 1);
+        bytes.remove_prefix(stretch.size());
+        const auto arrived = commandLine_.pass(now, stretch.size());
+        commands.clear();
+        framer_.feed(stretch, commands);
+        for (const auto& command : commands) handle(command, arrived);
+    }
 }
 
-void Simulator::handle(const FramedCommand& command) {
+void Simulator::handle(const FramedCommand& command, Clock::time_point arrived) {
     if (command.discarded > 0) {
         writePaper(paper_.discarded(command.discarded));
         return;
@@ -167,32 +182,29 @@ void Simulator::handle(const FramedCommand& command) {
             writePaper(paper_.accepted(command.text));
             break;
     }
-    schedule(reply);
+    schedule(reply, arrived);
     if (options_.hangupAfter > 0 && ++commands_ == options_.hangupAfter) hangupPending_ = true;
 }
 
-// Each piece follows the previous answer's last byte and its own pause; at a set line speed
-// every byte takes ten bit times.
-void Simulator::schedule(const Reply& reply) {
+// Each piece waits its own pause after the command arrived (or after the piece before it), then
+// goes out when the answer line is free; at a set line speed every byte is handed to the client
+// when its last bit would have arrived.
+void Simulator::schedule(const Reply& reply, Clock::time_point arrived) {
     if (!port_.hasClient()) return;  // nobody listens: the answer is lost on the line
-    const auto byteTime = options_.baud > 0
-                              ? std::chrono::nanoseconds(10'000'000'000LL / options_.baud)
-                              : std::chrono::nanoseconds(0);
-    auto at = Clock::now();
-    if (!outgoing_.empty()) at = std::max(at, outgoing_.back().due + byteTime);
+    auto at = arrived;
     for (const auto& piece : reply.pieces) {
         at += piece.delay;
         if (queuedBytes_ + piece.bytes.size() > kMaxQueued) return;
         queuedBytes_ += piece.bytes.size();
-        if (byteTime.count() == 0) {
+        if (!answerLine_.paced()) {
+            at = answerLine_.pass(at, piece.bytes.size());
             outgoing_.push_back({at, piece.bytes});
             continue;
         }
-        for (std::size_t i = 0; i < piece.bytes.size(); ++i) {
-            if (i > 0) at += byteTime;
-            outgoing_.push_back({at, piece.bytes.substr(i, 1)});
+        for (const char byte : piece.bytes) {
+            at = answerLine_.pass(at, 1);
+            outgoing_.push_back({at, std::string(1, byte)});
         }
-        at += byteTime;
     }
 }
 

@@ -1,6 +1,7 @@
 // The virtual register's event loop: one thread sleeping in ppoll on the signal descriptor, the
-// pseudo-terminal and its open/close notices, with answers scheduled on the steady clock.
-// The Simulator owns the port, the output files and the answer queue for its whole run.
+// pseudo-terminal and its open/close notices, with answers scheduled on the steady clock (at a set
+// line speed, after the command's own bytes would have arrived). The Simulator owns the port, the
+// output files and the answer queue for its whole run.
 #pragma once
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "sim/line_pace.h"
 #include "sim/paper_roll.h"
 #include "sim/register_replies.h"
 #include "sim/sim_options.h"
@@ -38,8 +40,8 @@ class Simulator {
     bool openFiles(std::string& error);
     bool plugIn(std::string& error);
     void receive();
-    void handle(const FramedCommand& command);
-    void schedule(const Reply& reply);
+    void handle(const FramedCommand& command, Clock::time_point arrived);
+    void schedule(const Reply& reply, Clock::time_point arrived);
     void sendDue(Clock::time_point now);
     void dropAnswers();
     void writePaper(std::string_view text);
@@ -49,6 +51,8 @@ class Simulator {
     CommandFramer framer_;
     ReplyPlanner planner_;
     PaperRoll paper_;
+    LinePace commandLine_;  // the client's bytes to the register
+    LinePace answerLine_;   // the register's answers to the client
     std::deque<Outgoing> outgoing_;
     std::size_t queuedBytes_ = 0;
     bool writeBlocked_ = false;
