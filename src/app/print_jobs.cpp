@@ -1,6 +1,7 @@
 #include "app/print_jobs.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -42,6 +45,19 @@ bool Hidden(const fs::path& file) {
 #endif
 }
 
+#ifndef _WIN32
+// A writer's lock on the whole file or a part of it, of either kind this platform has (they do
+// not see each other): flock, and fcntl record locks.
+bool WriterHoldsLock(int fd) {
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) return errno == EWOULDBLOCK;
+    ::flock(fd, LOCK_UN);
+    struct flock probe {};
+    probe.l_type = F_RDLCK;
+    probe.l_whence = SEEK_SET;  // start 0, length 0: the whole file
+    return ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+#endif
+
 // Opens the file for reading and closes it again (on Windows with other readers locked out).
 PrintFileState TryOpen(const fs::path& file) {
     std::error_code ec;
@@ -59,7 +75,9 @@ PrintFileState TryOpen(const fs::path& file) {
 #else
     int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return PrintFileState::kUnreadable;
+    const bool locked = WriterHoldsLock(fd);
     ::close(fd);
+    if (locked) return PrintFileState::kBeingWritten;
 #endif
     return fs::is_regular_file(file, ec) ? PrintFileState::kReady : PrintFileState::kUnreadable;
 }
@@ -72,6 +90,27 @@ std::uintmax_t FileLength(const std::string& path) {
     if (!fs::is_regular_file(file, ec)) return 0;
     std::uintmax_t size = fs::file_size(file, ec);
     return ec ? 0 : size;
+}
+
+std::optional<FileIdentity> IdentifyFile(const std::string& path) {
+    const fs::path file = ToFsPath(path);
+#ifdef _WIN32
+    HANDLE h = CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!known) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+#else
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                        static_cast<std::uint64_t>(status.st_ino)};
+#endif
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view name) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,17 @@ std::string FindPrintJob(const ParamSettings& settings);
 // True when the path ends in "PRG", in any case.
 bool EndsWithPrg(std::string_view path);
 
+// Which file a path names: the volume and the file's number on it. A print file that the host
+// application deleted and wrote anew under the same name is another file.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t number = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file the path names now; nothing when there is none.
+std::optional<FileIdentity> IdentifyFile(const std::string& path);
+
 enum class PrintFileState {
     kReady,         // complete: it can be read now
     kBeingWritten,  // the host application is still writing it: a later tick takes it
@@ -44,9 +56,10 @@ enum class PrintFileState {
 
 // Tells whether the host application has finished writing a print file. On Windows the file
 // must open for reading with other readers locked out, which fails while the writer holds it.
-// On POSIX, where no such lock exists, the file must have kept its size and modification time
-// for `settle`: either its modification time is that old, or this watch has seen the same size
-// and time for that long.
+// On POSIX no writer has to lock: a file that a writer holds locked (flock or a record lock) is
+// still being written, and any file must have kept its size and modification time for `settle`:
+// either its modification time is that old, or this watch has seen the same size and time for
+// that long.
 class PrintFileWatch {
   public:
     explicit PrintFileWatch(std::chrono::milliseconds settle) : settle_(settle) {}

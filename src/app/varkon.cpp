@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <fstream>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "app/base/file_helpers.h"
 #include "app/base/fs_path.h"
+#include "app/whole_answer_port.h"
 #include "config/command_line.h"
 #include "greek/cp1253.h"
 #include "maintenance/programming_run.h"
@@ -52,6 +54,7 @@ constexpr const char* kConverterNotStarted = "Δεν ήταν δυνατή η ε
 constexpr const char* kConverterNoMarker = "Η επεξεργασία δεν τελείωσε (δεν γράφτηκε το end.txt)";
 constexpr const char* kJobLaterAgain = "Η εκτύπωση θα ξαναδοκιμαστεί αργότερα.";
 constexpr const char* kHelpNotOpened = "Δεν ήταν δυνατό να ανοίξει το αρχείο βοήθειας varkon.txt";
+constexpr const char* kReceiptNotWritten = "Αδύνατη η εγγραφή του αρχείου receipt.txt";
 
 // Error numbers of the print file and the start action, as the host application's error list
 // (error.lst) knows them.
@@ -139,7 +142,8 @@ Varkon::Varkon(Surface& surface, Launcher& launcher, std::unique_ptr<SerialPort>
       launcher_(launcher),
       options_(std::move(options)),
       messages_(surface_),
-      link_(messages_, std::move(port), options_.timings, options_.programDir),
+      link_(messages_, std::make_unique<WholeAnswerPort>(std::move(port), options_.timings),
+            options_.timings, options_.programDir),
       reports_(link_, EcrErrorText),
       printer_(link_, EcrErrorText, GreekCnv, mikro_, reports_),
       printFiles_(options_.printFileSettle) {}
@@ -356,6 +360,8 @@ void Varkon::singleFileJob(const ParamSettings& settings) {
     if (state == PrintFileState::kBeingWritten) return;  // a later tick takes it
 
     std::ofstream receipt(kReceiptFile, std::ios::binary | std::ios::trunc);
+    // The host application would read an earlier outcome as this one's.
+    if (!receipt) messages_.ShowMessage(kReceiptNotWritten, kMsgExclamation);
     std::ofstream journal(kJournalFile, std::ios::binary | std::ios::app);
     if (state != PrintFileState::kReady) {
         // The one file of this run cannot be had: say so and end, leaving whatever is there.
@@ -370,6 +376,7 @@ void Varkon::singleFileJob(const ParamSettings& settings) {
     }
     if (!runConverter(settings, path)) return;
 
+    const std::optional<FileIdentity> read = IdentifyFile(path);
     const GetDataResult result = printer_.getdata(path, ReceiptSettingsOf(settings));
     if (result.error != 0) {
         messages_.ShowMessage(kJobError + std::to_string(result.error) + "\r" + result.description,
@@ -379,7 +386,7 @@ void Varkon::singleFileJob(const ParamSettings& settings) {
         return;
     }
     raiseReceiptCounter();
-    if (!EndsWithPrg(path)) deletePrintFile(path);
+    if (!EndsWithPrg(path)) deletePrintFile(path, read);
     if (finished_) return;
     link_.ClosePort();
     endNow(kExitNormal);
@@ -393,11 +400,16 @@ void Varkon::numberedFileJob(ParamSettings settings) {
     settings.file = path;
 
     std::ofstream journal(kJournalFile, std::ios::binary | std::ios::app);
-    openPortIfClosed();
+    // An unplugged adapter is told once, not at every tick until it is back.
+    if (link_.PortHandle() == 0) link_.OpenPort(Port, Baud, EcrErrorText, portLost_);
+    portLost_ = link_.PortHandle() == -1;
     std::ofstream receipt(kReceiptFile, std::ios::binary | std::ios::trunc);
+    // Nothing of the receipt could reach the register: it waits, unread, for the port.
+    if (portLost_) return;
     if (!runConverter(settings, path)) return;
 
     messages_.MessageShown = false;
+    const std::optional<FileIdentity> read = IdentifyFile(path);
     const GetDataResult result = printer_.getdata(path, ReceiptSettingsOf(settings));
     if (result.error != 0) {
         // The file could not be read to its end: it stays for a later tick, and the host
@@ -408,7 +420,9 @@ void Varkon::numberedFileJob(ParamSettings settings) {
     const std::string count = raiseReceiptCounter();
     receipt << (messages_.MessageShown ? std::string("-1") : Utf8ToCp1253(count)) << "\r\n";
     receipt.flush();
-    if (result.error == 0) deletePrintFile(path);
+    // The receipt is printed and counted all the same: printing it again would sell it twice.
+    if (!receipt) messages_.ShowMessage(kReceiptNotWritten, kMsgExclamation);
+    if (result.error == 0) deletePrintFile(path, read);
     if (finished_) return;
     journal.close();
     receipt.close();
@@ -452,7 +466,10 @@ std::string Varkon::raiseReceiptCounter() {
     return count;
 }
 
-void Varkon::deletePrintFile(const std::string& path) {
+void Varkon::deletePrintFile(const std::string& path, const std::optional<FileIdentity>& read) {
+    // The host application may have taken the file back while it was read and written its next
+    // receipt under the same name: that one has not been read, and stays.
+    if (IdentifyFile(path) != read) return;
     DeleteFileWithRetry(
         path, messages_, [this] { Command2_Click(); }, options_.timings.deleteRetryPeriod);
 }
@@ -468,6 +485,7 @@ void Varkon::oneShotRun(const ParamSettings& settings) {
     }
     showReady();
 
+    const std::optional<FileIdentity> read = IdentifyFile(settings.file);
     const GetDataResult result = printer_.getdata(settings.file, ReceiptSettingsOf(settings));
     if (result.error != 0) {
         messages_.ShowMessage(kJobError + std::to_string(result.error) + "\r" + result.description,
@@ -475,7 +493,7 @@ void Varkon::oneShotRun(const ParamSettings& settings) {
         closeWindow(kExitJobFailed);
         return;
     }
-    deletePrintFile(settings.file);
+    deletePrintFile(settings.file, read);
     closeWindow(kExitNormal);
 }
 

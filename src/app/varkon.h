@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/base/messages.h"
@@ -119,7 +120,8 @@ class Varkon {
     void numberedFileJob(ParamSettings settings);
     bool runConverter(const ParamSettings& settings, const std::string& path);
     std::string raiseReceiptCounter();
-    void deletePrintFile(const std::string& path);
+    // Deletes the print file `read` came from; a file that has since taken its name stays.
+    void deletePrintFile(const std::string& path, const std::optional<FileIdentity>& read);
     void startActionFailed(int number);
     void openPortIfClosed();
     void setStatus(const std::string& utf8) { surface_.setStatus(utf8); }
@@ -138,6 +140,7 @@ class Varkon {
     PrintFileWatch printFiles_;
     ParamSettings lastSettings_;  // the job loop's settings when param.ini cannot be read
     int watchdogAttempts_ = 0;    // never reset: three probes in the program's life
+    bool portLost_ = false;       // the job loop's last open of the port failed
     bool timer1Running_ = false;
     bool timer2Running_ = false;
     bool closeRequested_ = false;

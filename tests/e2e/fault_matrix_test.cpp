@@ -1,0 +1,334 @@
+// varkond against a misbehaving varkon-sim: a register that falls silent, is off-line, refuses,
+// answers through noise or in pieces, a slow line, an unplugged adapter, and a host that deletes,
+// locks or is still writing its print file, or leaves no room for receipt.txt. Each case states
+// what the operator reads in the log, what receipt.txt says, and that no print file goes unread.
+// (A disk that fills while param.ini is rewritten is a case of the settings writer:
+// SettingsWriter.FailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile in tests/config.)
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "service_harness.h"
+
+namespace varkon::e2e {
+namespace {
+
+const std::string kWaiting = "Αναμονή Για Στοιχεία....";
+const std::string kNoAnswerCaption = "Σφάλμα !!!Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή !";
+const std::string kNoAnswerBox =
+    "[64 Μύνημα Φορολ. Εκτυπωτή] Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή ! -> OK";
+const std::string kPaperOutBox = "[16] Λάθος : 2\\rΤέλος Χαρτιού ! -> OK";
+
+// Two sales (the first of two pieces) and a payment; on the wire they are four commands.
+const std::string kReceipt =
+    " PLU 5201234567890 COFFEE                        2.000       1.50   24.00\r\n"
+    " PLU 5209876543210 PIE                           1.000       2.20   13.00\r\n"
+    " to    1      10.00\r\n";
+const std::string kQuantity = "KX2* \r";
+const std::string kCoffee = "KX150R1COFFEE" + std::string(18, ' ') + "\r";
+const std::string kPie = "KX220R2PIE" + std::string(21, ' ') + "\r";
+const std::string kPayment = "KX1000T1\r";
+const std::string kReceiptWire = kQuantity + kCoffee + kPie + kPayment;
+const std::string kTotal = "ΣΥΝΟΛΟ                              5,20";
+const std::string kProbe = "KXCL\r";
+
+std::string Times(const std::string& text, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += text;
+    return out;
+}
+
+// Resumes a stopped register however the test ends, or its ending would wait for it.
+class Resume {
+  public:
+    explicit Resume(Child& child) : child_(child) {}
+    ~Resume() { child_.signal(SIGCONT); }
+    Resume(const Resume&) = delete;
+    Resume& operator=(const Resume&) = delete;
+
+  private:
+    Child& child_;
+};
+
+class FaultMatrix : public ServiceTest {
+  protected:
+    void SetUp() override {
+        dir.write("param.ini",
+                  "[port] com1\r\n[baud] 9600\r\n[file] print\r\n[ecrt] mikro\r\n"
+                  "[multi type] true\r\n[print_desc] true\r\n[print_code] falseN\r\n"
+                  "[comments] true\r\n[currency]=0\r\n[quantity]=true\r\n[Defacto_]=no\r\n"
+                  "[location] \r\n");
+        // The VAT rates 24, 13, 6, 0, 0 as little-endian doubles.
+        const std::string zero(6, '\0');
+        dir.write("vats.dat", zero + "\x38\x40" + zero + "\x2a\x40" + zero + "\x18\x40" +
+                                  std::string(16, '\0'));
+    }
+
+    // The register with its misbehaviour, and varkond waiting for print files.
+    void startWaiting(const std::vector<std::string>& misbehaviour = {}) {
+        startRegister(misbehaviour);
+        startService();
+        ASSERT_TRUE(Eventually([&] { return logHas("status: " + kWaiting); }));
+    }
+
+    // A print file as the host application hands it over: complete and settled, so that the
+    // next look for print files takes it.
+    void drop(const std::string& name, const std::string& bytes) {
+        dir.write(name + ".tmp", bytes);
+        fs::last_write_time(dir / (name + ".tmp"), fs::file_time_type::clock::now() - 2s);
+        fs::rename(dir / (name + ".tmp"), dir / name);
+    }
+
+    bool printed(const std::string& name) {
+        return Eventually([&] { return !exists(name); });
+    }
+
+    // The texts of varkond's log lines of one kind ("message", "caption", "status"), in order.
+    std::vector<std::string> logged(const std::string& kind) const {
+        std::vector<std::string> texts;
+        std::istringstream log(dir.read("varkond.log"));
+        const std::string head = kind + ": ";
+        for (std::string line; std::getline(log, line);) {
+            // "2025-01-31 12:00:00.000 kind: text"
+            if (line.size() > 24 && line.compare(24, head.size(), head) == 0) {
+                texts.push_back(line.substr(24 + head.size()));
+            }
+        }
+        return texts;
+    }
+};
+
+// The cases that take longer than a few seconds.
+class SlowFaultMatrix : public FaultMatrix {};
+
+// ---- The register -----------------------------------------------------------------------------
+
+TEST_F(SlowFaultMatrix, RegisterFallingSilentMidReceiptIsReportedPerCommandAndTheFileIsDone) {
+    startWaiting({"--latency", "150"});
+    drop("print.1", kReceipt);
+    // The register hears the second sale and answers nothing from then on.
+    const auto until = std::chrono::steady_clock::now() + 30s;
+    while (wire().find(kPie) == std::string::npos) {
+        ASSERT_LT(std::chrono::steady_clock::now(), until);
+        std::this_thread::sleep_for(1ms);
+    }
+    sim->signal(SIGSTOP);
+    Resume resume(*sim);
+    ASSERT_TRUE(Eventually([&] { return logHas("port: close"); }));
+
+    // Every command left is tried four times and reported; the file was read to its end.
+    EXPECT_FALSE(exists("print.1"));
+    EXPECT_EQ("-1\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(std::vector<std::string>(2, kNoAnswerBox), logged("message"));
+    EXPECT_TRUE(logHas("caption: " + kNoAnswerCaption));
+    EXPECT_EQ(kWaiting, logged("status").back());
+
+    // Back on-line: what the register missed is in, and the next receipt goes through.
+    sim->signal(SIGCONT);
+    const std::string sent = kProbe + kQuantity + kCoffee + Times(kPie, 4) + Times(kPayment, 4);
+    EXPECT_TRUE(Eventually([&] { return wire() == sent; })) << wire();
+    drop("print.2", " PRG KY1\r\n");
+    ASSERT_TRUE(printed("print.2"));
+    EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(sent + "KY1\r", wire());
+}
+
+TEST_F(FaultMatrix, SalesRefusedWithAnErrorCodeAreEachShownAndTheReceiptIsMinusOne) {
+    startWaiting({"--fail", "^KX[0-9]+R[0-9]=2"});
+    drop("print.1", kReceipt);
+    ASSERT_TRUE(printed("print.1"));
+    EXPECT_EQ("-1\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(std::vector<std::string>(2, kPaperOutBox), logged("message"));
+    EXPECT_TRUE(logHas("caption: Σφάλμα !!!Τέλος Χαρτιού !"));
+    EXPECT_TRUE(logHas("receipt: 1"));
+    EXPECT_EQ(kProbe + kReceiptWire, wire());  // a refused command is answered: not sent again
+}
+
+TEST_F(FaultMatrix, ErrorAnswerSplitAfterDEIsJudgedWholeAndNotTakenForTheNextAnswer) {
+    // "DE" comes in one read, the code 60 ms later in another.
+    startWaiting({"--fail", "^KX[0-9]+R[0-9]=2", "--split", "60"});
+    drop("print.1", kReceipt);
+    ASSERT_TRUE(printed("print.1"));
+    EXPECT_EQ("-1\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(std::vector<std::string>(2, kPaperOutBox), logged("message"));
+    EXPECT_EQ(kProbe + kReceiptWire, wire());
+
+    drop("print.2", " PRG KY1\r\n");
+    ASSERT_TRUE(printed("print.2"));
+    EXPECT_EQ("2\r\n", dir.read("receipt.txt"));  // nothing of the split answers is left over
+}
+
+TEST_F(FaultMatrix, NoiseBeforeAnswersIsShownAsTheRegistersTextAndEachCommandGoesOnce) {
+    startWaiting({"--noise"});
+    drop("print.1", kReceipt);
+    ASSERT_TRUE(printed("print.1"));
+    // An answer that is not "DE" and a code is the register's own text: every one is shown.
+    const auto messages = logged("message");
+    ASSERT_EQ(5u, messages.size());  // the probe's answer and the receipt's four
+    for (const auto& message : messages) EXPECT_TRUE(message.starts_with("[16] Λάθος : 0\\r"));
+    EXPECT_EQ("-1\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(kProbe + kReceiptWire, wire());
+    EXPECT_NE(std::string::npos, dir.read("paper").find(kTotal));
+}
+
+TEST_F(FaultMatrix, SlowLineAt9600BaudCarriesTheWholeReceiptCleanly) {
+    startWaiting({"--baud", "9600", "--latency", "5"});
+    drop("print.1", kReceipt + " com  THANK YOU\r\n foo  GOOD DAY\r\n");
+    ASSERT_TRUE(printed("print.1"));
+    EXPECT_EQ("1\r\n", dir.read("receipt.txt"));
+    EXPECT_TRUE(logged("message").empty());
+    EXPECT_EQ(kProbe + kReceiptWire + "KXCO THANK YOU\rKXCO " + std::string(20, '-') + "\rKXCO " +
+                  std::string(18, '-') + "\rKXCO GOOD DAY\r\n\r" + Times("KXCO\r", 5),
+              wire());
+    EXPECT_NE(std::string::npos, dir.read("paper").find(kTotal));
+}
+
+TEST_F(FaultMatrix, OneShotRunKeepsProbingAnOfflineRegisterAndLeavesItsFileWhenStopped) {
+    startRegister({"--offline"});
+    dir.write("job.prn", kReceipt);
+    startService({"com1,9600,job.prn,0,mikro,1110000"});
+    ASSERT_TRUE(Eventually([&] { return !logged("message").empty(); }));
+    service->signal(SIGTERM);
+    EXPECT_EQ(0, service->waitExit());
+    EXPECT_EQ(kNoAnswerBox, logged("message").front());
+    EXPECT_EQ(kReceipt, dir.read("job.prn"));
+    EXPECT_FALSE(exists("receipt.txt"));
+    const std::string sent = wire();
+    EXPECT_EQ(Times(kProbe, static_cast<int>(sent.size() / kProbe.size())), sent);
+}
+
+TEST_F(SlowFaultMatrix, OfflineRegisterEndsTheServiceWithAWaitingReceiptUntaken) {
+    startRegister({"--offline"});
+    drop("print.1", kReceipt);
+    startService();
+    EXPECT_EQ(3, service->waitExit());
+    const std::string offline = "Ταμειακή OFF-Line !!!\\r\\nΠροσπάθεια ";
+    EXPECT_EQ((std::vector<std::string>{"Εύρεση Ταμειακής!!! Πατήστε 793<ST> ", offline + "1/3",
+                                        offline + "2/3", offline + "3/3"}),
+              logged("status"));
+    EXPECT_TRUE(logHas("caption: Varkon- Σφάλμα !"));
+    EXPECT_EQ(kReceipt, dir.read("print.1"));
+    EXPECT_FALSE(exists("receipt.txt"));
+    EXPECT_EQ(Times(kProbe, 12), wire());
+}
+
+// ---- The line ----------------------------------------------------------------------------------
+
+TEST_F(FaultMatrix, HangUpMidReceiptFailsThatReceiptAndTheNextJobReopensTheNewLine) {
+    startWaiting({"--hangup-after", "4"});  // the probe, the quantity and both sales
+    drop("print.1", kReceipt);
+    ASSERT_TRUE(printed("print.1"));
+    EXPECT_EQ("-1\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(std::vector<std::string>{kNoAnswerBox}, logged("message"));
+    EXPECT_TRUE(logHas("not sent: KX1000T1\\r"));
+
+    drop("print.2", " PRG KY1\r\n");
+    ASSERT_TRUE(printed("print.2"));
+    EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(kProbe + kQuantity + kCoffee + kPie + "KY1\r", wire());
+    EXPECT_NE(std::string::npos, dir.read("paper").find("ΠΡΟΓΡ. KY1"));
+}
+
+TEST_F(FaultMatrix, ReceiptWaitsWhileTheAdapterIsUnpluggedAndPrintsOnceItIsBack) {
+    startWaiting();
+    drop("print.1", " PRG KY1\r\n");  // the first job frees the port the search opened
+    ASSERT_TRUE(printed("print.1"));
+
+    fs::rename(dir / "register", dir / "unplugged");
+    drop("print.2", kReceipt);
+    // Two looks for print files find the port gone: nothing of the receipt reaches the
+    // register, so it is kept and not counted, and the operator is told once.
+    ASSERT_TRUE(Eventually([&] {
+        const auto opens = logged("port");
+        return std::count(opens.begin(), opens.end(), "open com1 9600,n,8,1 -> -1") >= 2;
+    }));
+    EXPECT_EQ(kReceipt, dir.read("print.2"));
+    EXPECT_EQ("", dir.read("receipt.txt"));  // emptied: the host's receipt is under way
+    EXPECT_EQ(std::vector<std::string>{"[16 Μύνημα Varkon] Πρόβλημα στην Θύρα :com1 -> OK"},
+              logged("message"));
+    EXPECT_FALSE(logHas("receipt: 2"));
+
+    fs::rename(dir / "unplugged", dir / "register");
+    ASSERT_TRUE(printed("print.2"));
+    EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(kProbe + "KY1\r" + kReceiptWire, wire());
+}
+
+// ---- The host's files --------------------------------------------------------------------------
+
+TEST_F(FaultMatrix, PrintFileDeletedWhileReadIsPrintedWholeAndANewOneOfTheSameNameIsKept) {
+    startWaiting({"--latency", "100"});
+    drop("print.1", kReceipt);
+    ASSERT_TRUE(Eventually([&] { return wire().find(kQuantity) != std::string::npos; }));
+    // The host takes the file back and, print.1 being free again, writes its next receipt.
+    fs::remove(dir / "print.1");
+    dir.write("print.1", " PRG KY1\r\n");
+    ASSERT_TRUE(Eventually([&] { return dir.read("receipt.txt") == "1\r\n"; }));
+    EXPECT_EQ(kProbe + kReceiptWire, wire());
+
+    ASSERT_TRUE(printed("print.1"));
+    EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(kProbe + kReceiptWire + "KY1\r", wire());
+    EXPECT_TRUE(logged("message").empty());
+}
+
+TEST_F(FaultMatrix, GrowingPrintFileIsTakenOnlyOnceItsWriterHasFinished) {
+    startWaiting();
+    {
+        std::ofstream out(dir / "print.1", std::ios::binary);
+        for (std::size_t line = 0; line < 6; ++line) {
+            out << " PRG KY" << line << "\r\n" << std::flush;
+            std::this_thread::sleep_for(200ms);
+        }
+    }
+    ASSERT_TRUE(printed("print.1"));
+    EXPECT_EQ("1\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(kProbe + "KY0\rKY1\rKY2\rKY3\rKY4\rKY5\r", wire());
+}
+
+TEST_F(SlowFaultMatrix, PrintFileLockedByItsWriterIsNotTakenEvenWhenItPausesLong) {
+    startWaiting();
+    // Written in two halves with a long pause, under a whole-file lock (flock), then a record
+    // lock (fcntl), as hosts on this platform hold them.
+    const std::string halves[2] = {" PRG KY1\r\n", " PRG KY2\r\n"};
+    for (const bool recordLock : {false, true}) {
+        const std::string name = recordLock ? "print.2" : "print.1";
+        const int fd = ::open((dir / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        ASSERT_EQ(0, recordLock ? ::fcntl(fd, F_SETLK, &whole) : ::flock(fd, LOCK_EX));
+        ASSERT_EQ(10, ::write(fd, halves[0].data(), 10));
+        std::this_thread::sleep_for(2s);
+        ASSERT_EQ(10, ::write(fd, halves[1].data(), 10));
+        ::close(fd);  // releases either lock
+        ASSERT_TRUE(printed(name));
+    }
+    EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(kProbe + "KY1\rKY2\rKY1\rKY2\r", wire());
+}
+
+TEST_F(FaultMatrix, UnwritableReceiptTxtIsToldToTheOperatorAndTheReceiptStillCounts) {
+    fs::create_directory(dir / "receipt.txt");
+    startWaiting();
+    drop("print.1", kReceipt);
+    ASSERT_TRUE(printed("print.1"));
+    const std::string warning = "[48] Αδύνατη η εγγραφή του αρχείου receipt.txt -> OK";
+    EXPECT_EQ(std::vector<std::string>{warning}, logged("message"));
+    EXPECT_TRUE(logHas("receipt: 1"));
+    EXPECT_EQ(kProbe + kReceiptWire, wire());  // printed once: never again for the count's sake
+
+    fs::remove(dir / "receipt.txt");
+    drop("print.2", " PRG KY1\r\n");
+    ASSERT_TRUE(printed("print.2"));
+    EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(std::vector<std::string>{warning}, logged("message"));
+}
+
+}  // namespace
+}  // namespace varkon::e2e
