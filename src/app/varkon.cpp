@@ -9,7 +9,6 @@
 
 #include "app/base/file_helpers.h"
 #include "app/base/fs_path.h"
-#include "app/whole_answer_port.h"
 #include "config/command_line.h"
 #include "greek/cp1253.h"
 #include "maintenance/programming_run.h"
@@ -142,7 +141,7 @@ Varkon::Varkon(Surface& surface, Launcher& launcher, std::unique_ptr<SerialPort>
       launcher_(launcher),
       options_(std::move(options)),
       messages_(surface_),
-      link_(messages_, std::make_unique<WholeAnswerPort>(std::move(port), options_.timings),
+      link_(messages_, std::move(port),
             options_.timings, options_.programDir),
       reports_(link_, EcrErrorText),
       printer_(link_, EcrErrorText, GreekCnv, mikro_, reports_),

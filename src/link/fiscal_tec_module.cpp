@@ -37,6 +37,7 @@ class ReceivedText {
     }
 
     bool complete() const { return endByte_ || errorMark_; }
+    bool ended() const { return endByte_; }
 
     // The reply without its 0x04 and carriage-return bytes.
     std::string cleaned() const {
@@ -139,6 +140,15 @@ void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& re
             // Judged right after every read, so an answer that comes with the last read of a
             // window is taken and the command is not sent a second time.
             if (received.complete()) {
+                // A refusal is "DE", its code, CR and 0x04, and the code may come in a later read
+                // than "DE". Judged on "DE" alone the code would be lost and the rest taken for
+                // the next command's answer, so the answer is read on until its 0x04 arrives, a
+                // read brings nothing, or the reply window ends.
+                while (!received.ended() && Clock::now() < deadline) {
+                    std::string more = ReadPort();
+                    if (more.empty()) break;
+                    received.add(more);
+                }
                 EcrError = 0;  // an earlier attempt's time-out is over
                 reply = received.cleaned();
                 if (!reply.empty()) DecodeReply(*this, reply, quiet);

@@ -64,6 +64,10 @@ int Win32SerialPort::open(const std::string& portName, const std::string& lineSe
     timeouts.ReadIntervalTimeout = Milliseconds(timings_.readGap);
     timeouts.ReadTotalTimeoutMultiplier = Milliseconds(timings_.readPerByte);
     timeouts.ReadTotalTimeoutConstant = Milliseconds(timings_.readExtra);
+    // Both totals zero would mean "no total limit": a read on a silent line would never end.
+    if (timeouts.ReadTotalTimeoutMultiplier == 0 && timeouts.ReadTotalTimeoutConstant == 0) {
+        timeouts.ReadTotalTimeoutConstant = 1;
+    }
     timeouts.WriteTotalTimeoutMultiplier = Milliseconds(timings_.writePerByte);
     timeouts.WriteTotalTimeoutConstant = Milliseconds(timings_.writeExtra);
     (void)::SetCommTimeouts(handle, &timeouts);
@@ -104,6 +108,8 @@ std::string Win32SerialPort::read(std::size_t maxBytes) {
         SleepUntil(silentEnd);
         return {};
     }
+    // An empty read before its time (a driver that gave up early) must not let the caller spin.
+    if (got == 0) SleepUntil(silentEnd);
     received.resize(got);
     return received;
 }

@@ -311,7 +311,21 @@ TEST(ReplyDecoder, TwentyFiveCodesHaveMessages) {
               Cp1253ToUtf8(ErrorMessageForCode("23")));
 }
 
-TEST_F(LinkTest, ExchangeEndsAsSoonAsDEHasArrived) {
+TEST_F(LinkTest, RefusalWhoseCodeComesLaterIsReadToItsEnd) {
+    // "DE" in one read, the code and 0x04 in a later one: the code is judged, and nothing of this
+    // answer is left over for the next command.
+    FakeRegister split([](int index) {
+        return index == 0 ? Answers{"DE", "2\r\x04"} : Answers{"\x04"};
+    });
+    open(split);
+    EXPECT_EQ("Τέλος Χαρτιού !", send("KXCL"));
+    EXPECT_EQ(2, link.EcrError);
+    EXPECT_EQ("", send("KXT1"));
+    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ("KXCL\rKXT1\r", split.wire(10));
+}
+
+TEST_F(LinkTest, RefusalWithoutItsCodeEndsWhenTheLineGoesQuiet) {
     FakeRegister fake(Always({"DE"}));  // the code never follows
     open(fake);
     EXPECT_EQ("DE", send("KXCL"));
