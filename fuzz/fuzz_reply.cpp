@@ -1,0 +1,93 @@
+// The register's answers on arbitrary bytes: the decoder alone, quiet and not, and the whole
+// exchange with the answer arriving in pieces of any size across several attempts.
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/base/messages.h"
+#include "fuzz_support.h"
+#include "link/fiscal_tec_module.h"
+#include "link/reply_decoder.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+// Hands out the answer in pieces whose sizes come from the input, one piece per read.
+class PiecewisePort final : public varkon::SerialPort {
+  public:
+    PiecewisePort(std::string_view answer, std::string_view sizes)
+        : answer_(answer), sizes_(sizes) {}
+    int open(const std::string&, const std::string&) override { return 0; }
+    bool isOpen() const override { return true; }
+    void close() override {}
+    bool write(std::string_view) override { return true; }
+    std::string read(std::size_t maxBytes) override {
+        std::size_t piece = answer_.size();
+        if (next_ < sizes_.size()) piece = static_cast<unsigned char>(sizes_[next_++]);
+        piece = std::min({piece, maxBytes, answer_.size() - offset_});
+        std::string out(answer_.substr(offset_, piece));
+        offset_ += piece;
+        return out;
+    }
+
+  private:
+    std::string_view answer_;
+    std::string_view sizes_;
+    std::size_t next_ = 0;
+    std::size_t offset_ = 0;
+};
+
+varkon::LinkTimings NoWaiting(int attempts) {
+    varkon::LinkTimings timings;
+    timings.replyWindow = std::chrono::milliseconds(0);
+    timings.attempts = attempts;
+    return timings;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace varkon;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+
+    fuzz::AnsweringSurface surface;
+    Messages messages(surface);
+    {
+        FiscalTecModule link(messages, std::make_unique<fuzz::ClosedPort>(), NoWaiting(1),
+                             "/nonexistent/varkon-fuzz");
+        for (bool quiet : {false, true}) {
+            std::string reply(input);
+            link.EcrError = 1234;
+            DecodeReply(link, reply, quiet);
+            // A reply that is not an error leaves the status alone; the quiet decoder never
+            // touches it and never shows anything.
+            if (!input.starts_with("DE") || quiet) Check(link.EcrError == 1234);
+            if (quiet) Check(reply == input || input.starts_with("DE"));
+        }
+    }
+    const int shownBefore = surface.boxes;
+
+    // The whole exchange: the first byte gives the attempts, the next eight the piece sizes of
+    // the reads, the rest is the answer.
+    if (size >= 9) {
+        const int attempts = 1 + data[0] % 8;
+        FiscalTecModule link(messages,
+                             std::make_unique<PiecewisePort>(input.substr(9), input.substr(1, 8)),
+                             NoWaiting(attempts), "/nonexistent/varkon-fuzz");
+        std::string reply;
+        link.ExchangeCommand("KX0T1\r", reply, true);
+        // Quietly the status is only ever success or no answer; an answer is handed on cleaned.
+        Check(link.EcrError == 0 || link.EcrError == -4);
+        Check(reply.find('\x04') == std::string::npos);
+    }
+    Check(surface.boxes == shownBefore);
+    return 0;
+}
