@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/base/file_helpers.h"
 #include "app/base/fs_path.h"
 
 #ifdef _WIN32
@@ -25,24 +26,6 @@ constexpr int kHighestNumber = 10;
 
 char FoldCase(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool IsSeparator(char c) {
-#ifdef _WIN32
-    return c == '/' || c == '\\';
-#else
-    return c == '/';
-#endif
-}
-
-bool Hidden(const fs::path& file) {
-#ifdef _WIN32
-    DWORD attributes = GetFileAttributesW(file.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-#else
-    return file.filename().string().starts_with('.');
-#endif
 }
 
 #ifndef _WIN32
@@ -113,56 +96,15 @@ std::optional<FileIdentity> IdentifyFile(const std::string& path) {
 #endif
 }
 
-bool WildcardMatch(std::string_view pattern, std::string_view name) {
-    // Greedy matching with one back-track point per "*": linear in practice, never exponential.
-    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
-std::string FirstMatchingFile(const std::string& pathPattern) {
-    std::size_t cut = pathPattern.size();
-    while (cut > 0 && !IsSeparator(pathPattern[cut - 1])) --cut;
-    const std::string directory = pathPattern.substr(0, cut);
-    const std::string pattern = pathPattern.substr(cut);
-
-    std::error_code ec;
-    fs::directory_iterator it(directory.empty() ? fs::path(".") : ToFsPath(directory), ec);
-    std::vector<std::string> names;
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError) || Hidden(it->path())) continue;
-        std::string name = FromFsPath(it->path().filename());
-        if (WildcardMatch(pattern, name)) names.push_back(std::move(name));
-    }
-    if (names.empty()) return {};
-    return *std::min_element(names.begin(), names.end());
-}
-
 std::string FindPrintJob(const ParamSettings& settings) {
     if (settings.defacto != "no") {
         std::string candidate = settings.location + "noname.prn";
         return FileLength(candidate) > 0 ? candidate : std::string();
     }
     if (settings.file.find("*.") != std::string::npos) {
-        std::string name = FirstMatchingFile(settings.location + settings.file);
-        if (name.empty()) return {};
-        std::string candidate = settings.location + name;
+        const std::vector<std::string> names = MatchingFiles(settings.location + settings.file);
+        if (names.empty()) return {};
+        std::string candidate = settings.location + names.front();
         return FileLength(candidate) > 0 ? candidate : std::string();
     }
     for (int n = 1; n <= kHighestNumber; ++n) {

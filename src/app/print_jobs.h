@@ -18,16 +18,6 @@ namespace varkon {
 // Length of the file in bytes; 0 when it is missing or is not an ordinary file.
 std::uintmax_t FileLength(const std::string& path);
 
-// DOS-style name matching: "*" any run of characters, "?" any one character, letters compared
-// without regard to case (as the host application's platform does).
-bool WildcardMatch(std::string_view pattern, std::string_view name);
-
-// The first ordinary, not hidden file that matches the pattern in the last part of `pathPattern`,
-// as a name (without the directory); empty when none does. Directory listings come in no
-// particular order on every platform, so "first" is the first name in byte order: with
-// print01.prn and print02.prn waiting, print01.prn goes first.
-std::string FirstMatchingFile(const std::string& pathPattern);
-
 // The next print file of a numbered-mode tick: location + "noname.prn" unless `defacto` is "no";
 // else for a pattern with "*." its first match; else location + file + ".1" ... ".10". A
 // candidate counts only with a length above 0. Empty when there is no job.

@@ -7,15 +7,6 @@
 namespace varkon {
 namespace {
 
-TEST(WildcardMatch, FollowsTheHostPlatformsNameRules) {
-    EXPECT_TRUE(WildcardMatch("*.prn", "a.PRN"));
-    EXPECT_TRUE(WildcardMatch("print?.*", "print7.txt"));
-    EXPECT_TRUE(WildcardMatch("*a*b*", "xxaxxbxx"));
-    EXPECT_FALSE(WildcardMatch("*.prn", "a.prn.bak"));
-    EXPECT_FALSE(WildcardMatch("print?.*", "print.1"));
-    EXPECT_FALSE(WildcardMatch("*a*b*", std::string(4000, 'a')));  // no blow-up
-}
-
 TEST(SplitCommand, SplitsAtBlanksOnly) {
     EXPECT_EQ((std::vector<std::string>{"conv", "/q", "a;b"}), SplitCommand("  conv /q  a;b "));
     EXPECT_TRUE(SplitCommand("   ").empty());

@@ -1,5 +1,6 @@
 #include "app/base/file_helpers.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
@@ -30,42 +31,12 @@ constexpr auto kRetryPause = std::chrono::milliseconds(5);
 
 #ifdef _WIN32
 constexpr std::string_view kSeparators = "/\\:";
-constexpr bool kFoldCase = true;  // Windows names compare without regard to case
 #else
 constexpr std::string_view kSeparators = "/";
-constexpr bool kFoldCase = false;
 #endif
 
 bool HasWildcards(std::string_view name) {
     return name.find_first_of("*?") != name.npos;
-}
-
-bool SameChar(char a, char b) {
-    return kFoldCase ? UpperCp1253(a) == UpperCp1253(b) : a == b;
-}
-
-// `*` matches any run of characters (also none), `?` exactly one. "*.*" matches every name, as it
-// does on Windows, where it is the usual way to ask for all files.
-bool MatchesPattern(std::string_view pattern, std::string_view name) {
-    if (pattern == "*.*") return true;
-    std::size_t p = 0, n = 0;
-    std::size_t starP = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || SameChar(pattern[p], name[n]))) {
-            ++p;
-            ++n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
 }
 
 // Hidden and system files are not the host application's print files; a listing skips them.
@@ -81,30 +52,59 @@ bool IsHidden(const fs::directory_entry& entry, std::string_view name) {
 #endif
 }
 
-bool AnyFileMatches(std::string_view directory, std::string_view pattern) {
-    std::error_code ec;
-    const fs::path dir = directory.empty() ? fs::path(".") : ToFsPath(directory);
-    fs::directory_iterator it(dir, ec);
-    const bool patternAsksForHidden = !pattern.empty() && pattern.front() == '.';
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string name = FromFsPath(it->path().filename());
-        if (!MatchesPattern(pattern, name)) continue;
-        if (!patternAsksForHidden && IsHidden(*it, name)) continue;
-        std::error_code typeError;
-        if (it->is_regular_file(typeError)) return true;
+}  // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    if (pattern == "*.*") return true;
+    // Greedy matching with one back-track point per "*": linear in practice, never exponential.
+    std::size_t p = 0, n = 0;
+    std::size_t starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || UpperCp1253(pattern[p]) == UpperCp1253(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
     }
-    return false;
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
 }
 
-}  // namespace
+std::vector<std::string> MatchingFiles(const std::string& pathPattern) {
+    const std::size_t cut = pathPattern.find_last_of(kSeparators);
+    const std::string directory =
+        cut == std::string::npos ? std::string() : pathPattern.substr(0, cut + 1);
+    const std::string pattern =
+        cut == std::string::npos ? pathPattern : pathPattern.substr(cut + 1);
+    const bool patternAsksForHidden = !pattern.empty() && pattern.front() == '.';
+
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(directory.empty() ? fs::path(".") : ToFsPath(directory), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string name = FromFsPath(it->path().filename());
+        if (!WildcardMatch(pattern, name)) continue;
+        if (!patternAsksForHidden && IsHidden(*it, name)) continue;
+        std::error_code typeError;
+        if (it->is_regular_file(typeError)) names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 bool FileExists(const std::string& path) {
     const std::size_t cut = path.find_last_of(kSeparators);
-    const std::string_view directory =
-        cut == std::string::npos ? std::string_view() : std::string_view(path).substr(0, cut + 1);
     const std::string_view last =
         cut == std::string::npos ? std::string_view(path) : std::string_view(path).substr(cut + 1);
-    if (HasWildcards(last)) return AnyFileMatches(directory, last);
+    if (HasWildcards(last)) return !MatchingFiles(path).empty();
     if (last.empty()) return false;
     std::error_code ec;
     return fs::is_regular_file(ToFsPath(path), ec);

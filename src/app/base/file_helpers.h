@@ -6,6 +6,8 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/base/messages.h"
 
@@ -13,6 +15,16 @@ namespace varkon {
 
 // True when the path (whose last part may hold * and ?) names at least one ordinary file.
 bool FileExists(const std::string& path);
+
+// DOS-style name matching: "*" any run of characters (also none), "?" any one character, letters
+// compared without regard to case as the host application's platform lists them; "*.*" matches
+// every name.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// The names (without the folder) of the ordinary, not hidden files in the folder of
+// `pathPattern` that match its last part, in byte order: a listing comes in no particular order,
+// so byte order is what makes "the first match" the same on every machine.
+std::vector<std::string> MatchingFiles(const std::string& pathPattern);
 
 // Deletes the file, retrying a few milliseconds apart for `period`; then asks the operator
 // (OK and Cancel, critical icon). OK starts a new period; Cancel runs `stopAction` and returns

@@ -208,5 +208,14 @@ TEST(ReadWholeFile, GivesEveryByteOrNothing) {
     }
 }
 
+TEST(WildcardMatch, FollowsTheHostPlatformsNameRules) {
+    EXPECT_TRUE(WildcardMatch("*.prn", "a.PRN"));
+    EXPECT_TRUE(WildcardMatch("print?.*", "print7.txt"));
+    EXPECT_TRUE(WildcardMatch("*a*b*", "xxaxxbxx"));
+    EXPECT_FALSE(WildcardMatch("*.prn", "a.prn.bak"));
+    EXPECT_FALSE(WildcardMatch("print?.*", "print.1"));
+    EXPECT_FALSE(WildcardMatch("*a*b*", std::string(4000, 'a')));  // no blow-up
+}
+
 }  // namespace
 }  // namespace varkon
