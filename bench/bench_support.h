@@ -21,36 +21,15 @@
 #include <vector>
 
 #include "app/base/messages.h"
-#include "app/base/surface.h"
+#include "support/quiet_surface.h"
 
 extern char** environ;
 
 namespace varkon::bench {
 
+using test::QuietSurface;
+
 using Clock = std::chrono::steady_clock;
-
-// A window that shows nothing and answers every box with OK; it remembers whether one was shown.
-class QuietSurface final : public Surface {
-  public:
-    void setStatus(const std::string&) override {}
-    void setCaption(const std::string&) override {}
-    void setText(std::string_view, const std::string&) override {}
-    std::string text(std::string_view) const override { return {}; }
-    void setEnabled(std::string_view, bool) override {}
-    void setDefault(std::string_view, bool) override {}
-    void setFocus(std::string_view) override {}
-    void setVisible(std::string_view, bool) override {}
-    void setProgressMax(double) override {}
-    void setProgress(double value) override { progress_ = value; }
-    double progress() const override { return progress_; }
-    void clearDrawing() override {}
-    void drawText(const std::string&) override {}
-    int messageBox(const std::string&, int, const std::string&) override { return kAnswerOk; }
-    void repaint() override {}
-
-  private:
-    double progress_ = 0;
-};
 
 // A fresh folder under the temporary directory, removed with its contents at the end.
 class ScratchDir {

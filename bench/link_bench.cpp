@@ -11,30 +11,9 @@
 
 #include "app/base/messages.h"
 #include "link/fiscal_tec_module.h"
+#include "support/quiet_surface.h"
 
 namespace {
-
-// A window that shows nothing and answers every box with OK.
-class QuietSurface final : public varkon::Surface {
-  public:
-    void setStatus(const std::string&) override {}
-    void setCaption(const std::string&) override {}
-    void setText(std::string_view, const std::string&) override {}
-    std::string text(std::string_view) const override { return {}; }
-    void setEnabled(std::string_view, bool) override {}
-    void setDefault(std::string_view, bool) override {}
-    void setFocus(std::string_view) override {}
-    void setVisible(std::string_view, bool) override {}
-    void setProgressMax(double) override {}
-    void setProgress(double) override {}
-    double progress() const override { return 0; }
-    void clearDrawing() override {}
-    void drawText(const std::string&) override {}
-    int messageBox(const std::string&, int, const std::string&) override {
-        return varkon::kAnswerOk;
-    }
-    void repaint() override {}
-};
 
 void BM_SendCommandRoundTrip(benchmark::State& state) {
     int master = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -44,7 +23,7 @@ void BM_SendCommandRoundTrip(benchmark::State& state) {
     }
     const std::string slave = ::ptsname(master);
 
-    QuietSurface surface;
+    varkon::test::QuietSurface surface;
     varkon::Messages messages(surface);
     const auto programDir =
         std::filesystem::temp_directory_path() / ("varkon-bench-" + std::to_string(::getpid()));

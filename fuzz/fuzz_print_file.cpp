@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ReceiptSettings settings = SettingsFrom(data[0], data[1]);
     printFile.set(std::string_view(reinterpret_cast<const char*>(data) + 2, size - 2));
 
-    fuzz::AnsweringSurface surface;
+    test::QuietSurface surface;
     Messages messages(surface);
     LinkTimings timings;
     timings.replyWindow = std::chrono::milliseconds(0);

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace varkon;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
 
-    fuzz::AnsweringSurface surface;
+    test::QuietSurface surface;
     Messages messages(surface);
     {
         FiscalTecModule link(messages, std::make_unique<fuzz::ClosedPort>(), NoWaiting(1),

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/base/surface.h"
 #include "link/serial_port.h"
+#include "support/quiet_surface.h"
 
 namespace varkon::fuzz {
 
@@ -45,34 +45,6 @@ class MemFile {
   private:
     int fd_;
     std::string path_;
-};
-
-// A window that shows nothing and confirms every message box.
-class AnsweringSurface final : public Surface {
-  public:
-    void setStatus(const std::string&) override {}
-    void setCaption(const std::string&) override {}
-    void setText(std::string_view, const std::string&) override {}
-    std::string text(std::string_view) const override { return {}; }
-    void setEnabled(std::string_view, bool) override {}
-    void setDefault(std::string_view, bool) override {}
-    void setFocus(std::string_view) override {}
-    void setVisible(std::string_view, bool) override {}
-    void setProgressMax(double) override {}
-    void setProgress(double value) override { progress_ = value; }
-    double progress() const override { return progress_; }
-    void clearDrawing() override {}
-    void drawText(const std::string&) override {}
-    int messageBox(const std::string&, int, const std::string&) override {
-        ++boxes;
-        return kAnswerOk;
-    }
-    void repaint() override {}
-
-    int boxes = 0;
-
-  private:
-    double progress_ = 0;
 };
 
 // A port that is never opened: nothing is written, nothing is read.
