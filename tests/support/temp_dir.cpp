@@ -25,13 +25,18 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+// Names in tests are UTF-8; a narrow string would be taken in the system's code page on Windows.
+std::filesystem::path TempDir::operator/(std::string_view name) const {
+    return path_ / std::u8string_view(reinterpret_cast<const char8_t*>(name.data()), name.size());
+}
+
 void TempDir::write(std::string_view name, std::string_view bytes) const {
-    std::ofstream out(path_ / name, std::ios::binary | std::ios::trunc);
+    std::ofstream out(*this / name, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string TempDir::read(std::string_view name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
+    std::ifstream in(*this / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

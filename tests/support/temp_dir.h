@@ -15,7 +15,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    std::filesystem::path operator/(std::string_view name) const;  // name in UTF-8
 
     // Writes bytes exactly as given (no line-end translation) and reads them back.
     void write(std::string_view name, std::string_view bytes) const;

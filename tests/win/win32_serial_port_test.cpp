@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/base/file_helpers.h"
+#include "app/base/messages.h"
+#include "greek/cp1253.h"
+#include "link/fiscal_tec_module.h"
+#include "link/win32_serial_port.h"
+#include "support/recording_surface.h"
+
+namespace varkon {
+namespace {
+
+// scripts/windows-test starts varkon-sim, links a COM port of the wine prefix to its
+// pseudo-terminal and names them here, with a port that has no device behind it. The sim refuses
+// every command containing PAPEROUT with the register's code 2 (paper end).
+struct SimulatedRegister {
+    std::string port = Env("VARKON_SIM_PORT");              // "COM5"
+    std::string transcript = Env("VARKON_SIM_TRANSCRIPT");  // a Windows path
+    std::string missingPort = Env("VARKON_SIM_MISSING_PORT");
+
+    bool present() const { return !port.empty() && !transcript.empty() && !missingPort.empty(); }
+
+    static std::string Env(const char* name) {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    }
+};
+
+#define REQUIRE_SIM(sim)                                                                \
+    if (!(sim).present()) {                                                             \
+        GTEST_SKIP() << "no virtual register on a COM port (run scripts/windows-test)"; \
+    }
+
+class ComPortTest : public ::testing::Test {
+  protected:
+    void open(const std::string& name, const std::string& baud = "9600") {
+        message.clear();
+        link.OpenPort(name, baud, message, false);
+    }
+    std::string send(const std::string& command) {
+        std::string reply;
+        link.SendCommand(command, reply, false);
+        return Cp1253ToUtf8(reply);
+    }
+
+    SimulatedRegister sim;
+    test::RecordingSurface surface;
+    Messages messages{surface};
+    FiscalTecModule link{messages, nullptr};  // the platform's port with the real time-outs
+    std::string message;
+};
+
+TEST(Win32SerialPort, OnlyComTenAndAboveGetTheDevicePrefix) {
+    EXPECT_EQ("COM1", Win32SerialPort::DeviceName("COM1"));
+    EXPECT_EQ("com9", Win32SerialPort::DeviceName("com9"));
+    EXPECT_EQ("\\\\.\\COM10", Win32SerialPort::DeviceName("COM10"));
+    EXPECT_EQ("\\\\.\\Com256", Win32SerialPort::DeviceName("Com256"));
+    for (const char* asSet : {"LPT1", "COM", "COMX1", "COM1x", "\\\\.\\COM12", ""}) {
+        EXPECT_EQ(asSet, Win32SerialPort::DeviceName(asSet));
+    }
+}
+
+TEST_F(ComPortTest, MissingPortIsShownAndStaysFailedUntilClosed) {
+    REQUIRE_SIM(sim);
+    open(sim.missingPort);
+    EXPECT_EQ(-1, link.EcrError);
+    EXPECT_EQ("Πρόβλημα στην Θύρα :" + sim.missingPort, Cp1253ToUtf8(message));
+    EXPECT_EQ(-1, link.PortHandle());
+    ASSERT_EQ(1u, surface.boxes.size());
+    EXPECT_EQ(16, surface.boxes[0].style);
+    EXPECT_EQ("Μύνημα Varkon", surface.boxes[0].title);
+    link.ClosePort();
+    EXPECT_EQ(0, link.PortHandle());
+}
+
+TEST_F(ComPortTest, SpeedWithoutLineSettingsIsASetUpFailureWithThePortLeftOpen) {
+    REQUIRE_SIM(sim);
+    open(sim.port, "abc");
+    EXPECT_EQ(-2, link.EcrError);
+    EXPECT_EQ("Πρόβλημα στο Set-Up τής Θύρας :" + sim.port, Cp1253ToUtf8(message));
+    EXPECT_EQ(1, link.PortHandle());
+    EXPECT_EQ(1u, surface.boxes.size());
+    link.ClosePort();
+
+    // The handle stays usable with the line as it was.
+    Win32SerialPort port{LinkTimings{}};
+    EXPECT_EQ(-2, port.open(sim.port, ",n,8,1"));
+    ASSERT_TRUE(port.isOpen());
+    EXPECT_TRUE(port.write("KXCL\r"));
+    EXPECT_EQ("\x04", port.read(255));
+    port.close();
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(ComPortTest, RegisterAnswersThroughTheComPortAndHearsEveryByte) {
+    REQUIRE_SIM(sim);
+    const std::size_t before = ReadWholeFile(sim.transcript).size();
+    open(sim.port);
+    ASSERT_EQ(0, link.EcrError) << Cp1253ToUtf8(message);
+
+    EXPECT_EQ("", send("KXCL"));
+    EXPECT_EQ(0, link.EcrError);
+
+    EXPECT_EQ("Τέλος Χαρτιού !", send("KXPAPEROUT"));
+    EXPECT_EQ(2, link.EcrError);
+    ASSERT_EQ(1u, surface.boxes.size());
+    EXPECT_EQ("Λάθος : 2\rΤέλος Χαρτιού !", surface.boxes[0].text);
+
+    // Line feeds, XON/XOFF, 0x04 and the upper half go out untouched: a raw 8-bit line.
+    std::string everyByte;
+    for (int b = 1; b < 256; ++b) {
+        if (b != '\r') everyByte += static_cast<char>(b);
+    }
+    EXPECT_EQ("", send(everyByte));
+    EXPECT_EQ(0, link.EcrError);
+    link.ClosePort();
+
+    const std::string wire = ReadWholeFile(sim.transcript);
+    ASSERT_GE(wire.size(), before);
+    EXPECT_EQ("KXCL\rKXPAPEROUT\r" + everyByte + "\r", wire.substr(before));
+}
+
+}  // namespace
+}  // namespace varkon
