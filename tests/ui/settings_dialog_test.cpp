@@ -164,6 +164,31 @@ TEST_F(SettingsDialogTest, OpeningShowsStoredValuesAndDefactoOwnsTheFileName) {
     EXPECT_EQ(get<QLineEdit>("location")->text(), "d:\\shop\\");
 }
 
+// The box limits hold for typing only: a longer name or rate from the files is shown whole and
+// written back unchanged.
+TEST_F(SettingsDialogTest, StoredTextsLongerThanTheBoxLimitsSurviveOpenAndConfirm) {
+    SettingsForm form;
+    form.port = "com1";
+    form.baud = "9600";
+    form.file = "receipts_of_day.prn";
+    form.type = "MikroPos";
+    form.convert2 = Utf8ToCp1253("Xωρις");
+    ASSERT_EQ(WriteSettings(form, "01-02-2003", dir / "param.ini"), 0);
+    std::string before = dir.read("param.ini");
+    ASSERT_EQ(SaveVatRates({12.125, 24, 0, 0, 0}, dir / "vats.dat"), 0);
+    open();
+    EXPECT_EQ(get<QLineEdit>("filetxt")->text(), "receipts_of_day.prn");
+    EXPECT_EQ(rate(0)->text(), "12,125");
+    dialog.confirm();
+    EXPECT_EQ(Undated(dir.read("param.ini")), Undated(before));
+    EXPECT_EQ(VatRate(0, dir / "vats.dat"), 12.125);
+
+    type(get<QLineEdit>("filetxt"), "abcdefghijklmnopq");
+    type(rate(0), "1234567");
+    EXPECT_EQ(get<QLineEdit>("filetxt")->text(), "abcdefghijkl");
+    EXPECT_EQ(rate(0)->text(), "12345");
+}
+
 TEST_F(SettingsDialogTest, CodeBoxesExcludeEachOther) {
     open();
     auto* ascii = get<QCheckBox>("print_code_ascii");

@@ -60,13 +60,30 @@ QComboBox* List(const char* name, std::initializer_list<const char*> entries, QW
     return list;
 }
 
+// The limit holds for typing only: a longer text the dialog puts in itself (a name or a rate read
+// from the files, see Fill) stays whole, so that confirming without touching the box keeps it;
+// the limit is back as soon as the text fits it again.
 QLineEdit* TextBox(const char* name, int maxLength, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromUtf8(name));
     if (maxLength > 0) {
         edit->setMaxLength(maxLength);
+        QObject::connect(edit, &QLineEdit::textChanged, edit,
+                         [edit, maxLength](const QString& text) {
+                             if (text.size() <= maxLength) {
+                                 edit->setMaxLength(maxLength);
+                             }
+                         });
     }
     return edit;
+}
+
+// Puts a text into a box without cutting it to the box's typing limit.
+void Fill(QLineEdit* box, const QString& text) {
+    if (text.size() > box->maxLength()) {
+        box->setMaxLength(static_cast<int>(text.size()));
+    }
+    box->setText(text);
 }
 
 }  // namespace
@@ -220,7 +237,7 @@ void SettingsDialog::build() {
 }
 
 void SettingsDialog::onDefactoChanged(bool ticked) {
-    filetxt_->setText(QString::fromUtf8(kDefactoFile));
+    Fill(filetxt_, QString::fromUtf8(kDefactoFile));
     location_->setText(ticked ? QString::fromUtf8(kDefactoLocation) : QString());
 }
 
@@ -257,7 +274,7 @@ void SettingsDialog::load() {
     } else if (!settings.Baud.empty()) {
         baudtxt_->setEditText(FromFile(settings.Baud));
     }
-    filetxt_->setText(FromFile(settings.file));
+    Fill(filetxt_, FromFile(settings.file));
     for (int i = 0; i < 3; ++i) {
         if (settings.ecrt == kTypeNames[i]) {
             typetxt_->setCurrentIndex(i);
@@ -284,8 +301,8 @@ void SettingsDialog::load() {
     } else if (settings.curr == "2") {
         total_2_->setChecked(true);
     }
-    cnvtxt_->setText(settings.convert2.empty() ? QString::fromUtf8(kNoConverter)
-                                               : FromFile(settings.convert2));
+    Fill(cnvtxt_,
+         settings.convert2.empty() ? QString::fromUtf8(kNoConverter) : FromFile(settings.convert2));
     // Ticking runs the defacto reaction (file name noname.prn); the path follows from the file.
     if (settings.defacto == "ye") {
         defacto_->setChecked(true);
@@ -297,7 +314,7 @@ void SettingsDialog::load() {
 
     VatRateTexts rates = ShowVatRates(files_.vats);
     for (std::size_t i = 0; i < rates.size(); ++i) {
-        txtVatRate_[i]->setText(FromFile(rates[i]));
+        Fill(txtVatRate_[i], FromFile(rates[i]));
     }
 }
 
@@ -350,7 +367,7 @@ void SettingsDialog::confirm() {
     VatRates rates{};
     int collected = CollectVatRates(boxes, rates);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        txtVatRate_[i]->setText(FromFile(boxes[i]));
+        Fill(txtVatRate_[i], FromFile(boxes[i]));
     }
     if (collected != 0) {
         showMessage_("Λάθος στίς κατηγορίες ΦΠΑ!", kMsgExclamation, "");
