@@ -8,10 +8,19 @@
 
 namespace varkon {
 
+QString DisplayLines(const std::string& text) {
+    // The program's messages break their lines with a bare CR (and sometimes CR LF), which a Qt
+    // label does not treat as a line break.
+    QString lines = QString::fromStdString(text);
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines;
+}
+
 int ShowMessageBox(QWidget* parent, const std::string& text, int style, const std::string& title) {
     QMessageBox box(parent);
     box.setWindowTitle(QString::fromStdString(title));
-    box.setText(QString::fromStdString(text));
+    box.setText(DisplayLines(text));
     // The icon is the style's sixteens; any other value shows none.
     switch (style & 0x70) {
         case kMsgCritical:

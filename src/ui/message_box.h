@@ -6,9 +6,13 @@
 #include <functional>
 #include <string>
 
+class QString;
 class QWidget;
 
 namespace varkon {
+
+// A message's text as the window shows it: each CR or CR LF becomes a line break.
+QString DisplayLines(const std::string& text);
 
 // Shows the box and waits for the operator. Texts are UTF-8; returns kAnswerOk or kAnswerCancel.
 int ShowMessageBox(QWidget* parent, const std::string& text, int style, const std::string& title);
