@@ -124,8 +124,12 @@ std::optional<std::string> RegisterSalePrice(std::string_view price) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, cents, std::chars_format::general, 15);
     if (result.ec != std::errc()) return std::nullopt;
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    // Below the largest value only a fraction of a cent is written with an exponent ("1e-05"):
+    // its whole part is 0, not the digit in front of the "e".
+    if (text.find('e') != std::string_view::npos) return std::string("0");
     // The fraction left after 15 significant digits ends at the ".", as does the whole number.
-    return LeadingWholeNumber(std::string_view(buffer, result.ptr - buffer));
+    return LeadingWholeNumber(text);
 }
 
 bool IsWholeQuantity(std::string_view quantity) {

@@ -57,7 +57,7 @@ TEST(ReceiptSender, SalePriceBecomesWholeCentsOrAWarning) {
         {"0.29", "29"},  {"12,505", "1250"}, {"1,999999999999999", "200"},
         {"0150", "150"}, {"abc", "0"},       {"", "0"},
         {"12abc", "12"}, {",5", "50"},       {"-0,001", "0"},
-        {"1,", "100"},
+        {"1,", "100"},   {"0,0000001", "0"}, {"-0,0000001", "0"},
     };
     for (const auto& [price, cents] : cases) {
         EXPECT_EQ((Commands{"KX" + std::string(cents) + "R1ABC"}), Sent(Sale("1000", price)))
