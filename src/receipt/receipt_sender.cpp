@@ -154,10 +154,12 @@ void ReceiptSender::sale(ReceiptLine& line, const ReceiptSettings& settings) {
 }
 
 void ReceiptSender::payment(ReceiptLine& line, const ReceiptSettings& settings, bool ZeroSubtotal) {
-    // A zero payment only closes a receipt whose total is zero.
-    if (LeadingNumber(line.price) == 0 && !ZeroSubtotal) return;
-    const bool amount = !line.price.empty() && line.price != "0";
     const std::string& curr = settings.curr;
+    // A zero payment only closes a receipt whose total is zero. Settling always in the secondary
+    // currency never carries an amount (the register takes the whole subtotal), so there the
+    // empty amount is no zero payment: the receipt must still be settled.
+    if (LeadingNumber(line.price) == 0 && !ZeroSubtotal && curr != "2") return;
+    const bool amount = !line.price.empty() && line.price != "0";
     if (curr == "0") {
         send(amount ? "KX" + line.price + "T" + line.total : "KXT" + line.total);
     } else if (curr == "1") {

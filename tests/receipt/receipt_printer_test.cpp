@@ -117,6 +117,10 @@ TEST(ReceiptPrinter, ModifiersTendersAndTheZeroSubtotal) {
     subtotal.settings.curr = "2";
     EXPECT_EQ(0, subtotal.print(" to    1       5.00\r\n to    3      10,00\r\n").error);
     EXPECT_EQ((Commands{"KXST", "KXT2"}), subtotal.wire->commands);
+    // A receipt whose subtotal is known (and not zero) is still settled in the second currency.
+    subtotal.wire->commands.clear();
+    EXPECT_EQ(0, subtotal.print(" sut        2.20\r\n to    1       5.00\r\n").error);
+    EXPECT_EQ((Commands{"KXST", "KXT2"}), subtotal.wire->commands);
 }
 
 TEST(ReceiptPrinter, CommentsAndFootersFrameTheReceipt) {
