@@ -9,7 +9,7 @@
 namespace varkon {
 
 class Reports {
-public:
+  public:
     // ecrErrorText is the main window's text that receives the link's last message.
     Reports(FiscalTecModule& link, std::string& ecrErrorText)
         : link_(link), ecrErrorText_(ecrErrorText) {}
@@ -19,7 +19,7 @@ public:
     void zrep021();  // "KX021T1" daily (financial) Z report
     void zrep521();  // "KX521T1" period Z report
 
-private:
+  private:
     void run(const char* command, const std::string& statusUtf8);
 
     FiscalTecModule& link_;

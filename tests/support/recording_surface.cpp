@@ -37,7 +37,9 @@ void RecordingSurface::setDefault(std::string_view control, bool isDefault) {
     }
 }
 
-void RecordingSurface::setFocus(std::string_view control) { focus = std::string(control); }
+void RecordingSurface::setFocus(std::string_view control) {
+    focus = std::string(control);
+}
 
 void RecordingSurface::setVisible(std::string_view window, bool visible) {
     if (visible) {
@@ -47,10 +49,18 @@ void RecordingSurface::setVisible(std::string_view window, bool visible) {
     }
 }
 
-void RecordingSurface::setProgressMax(double maximum) { progressMax = maximum; }
-void RecordingSurface::setProgress(double value) { progress_ = value; }
-void RecordingSurface::clearDrawing() { drawing.clear(); }
-void RecordingSurface::drawText(const std::string& line) { drawing.push_back(line); }
+void RecordingSurface::setProgressMax(double maximum) {
+    progressMax = maximum;
+}
+void RecordingSurface::setProgress(double value) {
+    progress_ = value;
+}
+void RecordingSurface::clearDrawing() {
+    drawing.clear();
+}
+void RecordingSurface::drawText(const std::string& line) {
+    drawing.push_back(line);
+}
 
 int RecordingSurface::messageBox(const std::string& text, int style, const std::string& title) {
     boxes.push_back({text, style, title});

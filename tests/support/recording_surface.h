@@ -19,7 +19,7 @@ struct RecordedBox {
 };
 
 class RecordingSurface : public Surface {
-public:
+  public:
     void setStatus(const std::string& text) override;
     void setCaption(const std::string& text) override;
     void setText(std::string_view control, const std::string& text) override;
@@ -51,7 +51,7 @@ public:
     double progressMax = 100;
     int repaints = 0;
 
-private:
+  private:
     std::map<std::string, std::string, std::less<>> texts_;
     std::set<std::string, std::less<>> disabled_;
     std::set<std::string, std::less<>> visible_;

@@ -8,7 +8,7 @@
 namespace varkon::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -21,7 +21,7 @@ public:
     void write(std::string_view name, std::string_view bytes) const;
     std::string read(std::string_view name) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
