@@ -359,6 +359,9 @@ void MainWindow::callEngine(const std::function<void(Varkon&)>& call) {
     ++engineDepth_;
     call(*engine_);
     --engineDepth_;
+    if (engineDepth_ == 0 && closePending_ && !engine_->finished()) {
+        engine_->close();  // the close box pressed while the engine was busy
+    }
     syncTimers();
     finishIfEnded();
 }
@@ -418,6 +421,15 @@ void MainWindow::endProgram() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!ended_ && engine_ != nullptr && engineDepth_ > 0) {
+        // A paint pass inside an exchange lets the window system's close through. The command
+        // on the line and the job around it finish first; the engine stops at its next safe
+        // point and the window closes when the engine is done.
+        closePending_ = true;
+        engine_->requestClose();
+        event->ignore();
+        return;
+    }
     if (!ended_ && engine_ != nullptr) {
         closing_ = true;
         callEngine([](Varkon& engine) { engine.close(); });

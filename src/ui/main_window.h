@@ -128,6 +128,7 @@ class MainWindow : public QMainWindow, public Surface {
     int engineDepth_ = 0;  // calls into the engine now running (ticks are never nested)
     int modalDepth_ = 0;   // message boxes now open (their event loop must not tick the engine)
     bool closing_ = false;
+    bool closePending_ = false;  // closed while the engine was busy: close when it is done
     bool ended_ = false;
     int exitCode_ = 0;
 };

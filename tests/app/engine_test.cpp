@@ -153,6 +153,16 @@ TEST_F(EngineTest, StartUpFillsTheOptionPanelAndSearchesForTheRegister) {
     EXPECT_FALSE(surface.enabled("Command1") || surface.enabled("Command2") ||
                  surface.enabled("reports"));
     EXPECT_TRUE(v.Timer2.enabled && v.Timer2.interval == 1000 && !v.Timer1.enabled);
+
+    // A currency other than 0, 1 or 2 leaves the label as it was; any comment setting but
+    // "fals" ("true", then none at all) reads yes, with its Latin N.
+    settings("[comments] true \r\n[currency]=3\r\n[multi type] true\r\n");
+    make().load();
+    EXPECT_EQ("Nαι|Δευτερεύων Νομισμα",
+              surface.text("commentstxt") + "|" + surface.text("currtxt"));
+    settings("[currency]=0\r\n");
+    make().load();
+    EXPECT_EQ("Nαι|Κύριο Νόμισμα", surface.text("commentstxt") + "|" + surface.text("currtxt"));
 }
 
 TEST_F(EngineTest, StartUpThatCannotGoOnEndsWithItsStatus) {
@@ -283,6 +293,16 @@ TEST_F(EngineTest, NumberedModeTakesTheLowestNonEmptyFileAndCountsIt) {
     v.onTimer1();
     EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
     EXPECT_EQ("2", surface.text("receipt"));
+
+    // The operator may type into the counter: only its leading digits count.
+    surface.setText("receipt", "41 receipts");
+    drop("print.8");
+    v.onTimer1();
+    EXPECT_EQ("42\r\n", dir.read("receipt.txt"));
+    surface.setText("receipt", "none");
+    drop("print.9");
+    v.onTimer1();
+    EXPECT_EQ("1", surface.text("receipt"));
 }
 
 TEST_F(EngineTest, WithoutADefactoSettingOnlyNonameIsLookedFor) {

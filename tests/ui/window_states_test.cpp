@@ -2,10 +2,15 @@
 // the register search and the start/stop actions, the menus' reach, the ends of the program.
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPushButton>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -24,6 +29,7 @@ struct Line {
     bool answering = true;
     bool replyDue = false;
     std::vector<std::string> written;
+    std::function<void(const std::string&)> onWrite;
 };
 
 class ScriptedPort : public SerialPort {
@@ -36,8 +42,10 @@ class ScriptedPort : public SerialPort {
     bool isOpen() const override { return open_; }
     void close() override { open_ = false; }
     bool write(std::string_view bytes) override {
+        if (!open_) return false;
         line_->written.emplace_back(bytes);
         line_->replyDue = line_->answering;
+        if (line_->onWrite) line_->onWrite(line_->written.back());
         return true;
     }
     std::string read(std::size_t) override {
@@ -192,6 +200,39 @@ TEST_F(WindowStatesTest, CloseBoxEndsTheProgramWithoutGoodbye) {
     window.close();
     EXPECT_TRUE(window.ended());
     EXPECT_EQ(window.exitCode(), kExitNormal);
+    EXPECT_EQ(sent("KX794ST"), 0u);
+}
+
+TEST_F(WindowStatesTest, CloseBoxDuringAReceiptWaitsForTheJobToEnd) {
+    start();
+    window.onTick(2);
+    button("Command1")->click();
+    dir.write("print.1", " PRG KY1\r\n PRG KY2\r\n PRG KY3\r\n");
+    std::filesystem::last_write_time(
+        dir / "print.1", std::filesystem::file_time_type::clock::now() - std::chrono::seconds(10));
+    // The close box is pressed while KY1 is on the line; the window paints on meanwhile.
+    line->onWrite = [this](const std::string& bytes) {
+        if (bytes == "KY1\r") QCoreApplication::postEvent(&window, new QCloseEvent);
+    };
+    window.onTick(1);
+    EXPECT_EQ(sent("KY1") + sent("KY2") + sent("KY3"), 3u);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(dir.read("receipt.txt"), "1\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "print.1"));
+    EXPECT_TRUE(window.ended());
+    EXPECT_EQ(window.exitCode(), kExitNormal);
+    EXPECT_EQ(sent("KX794ST"), 0u);
+}
+
+TEST_F(WindowStatesTest, CloseBoxDuringAReportEndsTheProgramOnceTheReportIsDone) {
+    start();
+    window.onTick(2);
+    // Delivered by the paint pass that shows the report's waiting text.
+    QCoreApplication::postEvent(&window, new QCloseEvent);
+    action("xrep0")->trigger();
+    EXPECT_EQ(sent("KX0T1"), 1u);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(window.ended());
     EXPECT_EQ(sent("KX794ST"), 0u);
 }
 
