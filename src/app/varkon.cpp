@@ -141,8 +141,7 @@ Varkon::Varkon(Surface& surface, Launcher& launcher, std::unique_ptr<SerialPort>
       launcher_(launcher),
       options_(std::move(options)),
       messages_(surface_),
-      link_(messages_, std::move(port),
-            options_.timings, options_.programDir),
+      link_(messages_, std::move(port), options_.timings, options_.programDir),
       reports_(link_, EcrErrorText),
       printer_(link_, EcrErrorText, GreekCnv, mikro_, reports_),
       printFiles_(options_.printFileSettle) {}
