@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/base/messages.h"
+#include "receipt/receipt_settings.h"
 #include "support/quiet_surface.h"
 
 extern char** environ;
@@ -28,6 +29,21 @@ extern char** environ;
 namespace varkon::bench {
 
 using test::QuietSurface;
+
+// The settings the receipt benchmarks translate with: mikro, descriptions and comments printed,
+// no item codes, quantities or departments, payments as in the file.
+inline ReceiptSettings BenchReceiptSettings() {
+    ReceiptSettings settings;
+    settings.descpr = "true";
+    settings.CODEPR = "fals";
+    settings.comment = "true";
+    settings.curr = "0";
+    settings.keyboff = "fals";
+    settings.ecrt = "mikro";
+    settings.ddep = "fals";
+    settings.quantity = "fals";
+    return settings;
+}
 
 using Clock = std::chrono::steady_clock;
 

@@ -108,15 +108,7 @@ void BM_TranslateReceipt(benchmark::State& state) {
     varkon::Reports reports(link, ecrErrorText);
     varkon::ReceiptPrinter printer(link, ecrErrorText, converter, mikro, reports);
     printer.vatFile = dir / "vats.dat";
-    varkon::ReceiptSettings settings;
-    settings.descpr = "true";
-    settings.CODEPR = "fals";
-    settings.comment = "true";
-    settings.curr = "0";
-    settings.keyboff = "fals";
-    settings.ecrt = "mikro";
-    settings.ddep = "fals";
-    settings.quantity = "fals";
+    const varkon::ReceiptSettings settings = varkon::bench::BenchReceiptSettings();
     const std::string file = varkon::FromFsPath(dir / "print.prn");
 
     const long long heapBefore = Heap().live.load();

@@ -213,15 +213,7 @@ void BM_Receipt40At9600(benchmark::State& state) {
     Reports reports(link, ecrErrorText);
     ReceiptPrinter printer(link, ecrErrorText, converter, mikro, reports);
     printer.vatFile = dir / "vats.dat";
-    ReceiptSettings settings;
-    settings.descpr = "true";
-    settings.CODEPR = "fals";
-    settings.comment = "true";
-    settings.curr = "0";
-    settings.keyboff = "fals";
-    settings.ecrt = "mikro";
-    settings.ddep = "fals";
-    settings.quantity = "fals";
+    const ReceiptSettings settings = BenchReceiptSettings();
     const std::string file = (dir / "print.prn").string();
 
     std::vector<double> takenMs, limitMs, ratios;
