@@ -111,6 +111,14 @@ constexpr std::array<unsigned char, 256> kLower = [] {
 
 }  // namespace
 
+char32_t Cp1253CodePoint(unsigned char byte) {
+    return CodePoint(byte);
+}
+
+char Cp1253Byte(char32_t codePoint) {
+    return ByteOf(codePoint);
+}
+
 std::string Cp1253ToUtf8(std::string_view cp1253) {
     std::string out;
     out.reserve(cp1253.size() * 2);

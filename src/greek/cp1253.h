@@ -15,6 +15,11 @@ std::string Cp1253ToUtf8(std::string_view cp1253);
 // Characters outside code page 1253 (and malformed UTF-8 sequences) become '?'.
 std::string Utf8ToCp1253(std::string_view utf8);
 
+// One character: the code point of a byte, and the byte of a code point ('?' when the page has
+// none). For conversions to encodings other than UTF-8, such as Windows' UTF-16 file names.
+char32_t Cp1253CodePoint(unsigned char byte);
+char Cp1253Byte(char32_t codePoint);
+
 // Latin a-z, Greek small letters (final sigma to capital sigma), accented small letters to
 // accented capitals, dialytika small letters to dialytika capitals; the letters with both accent
 // and dialytika have no capital in the code page and stay as they are.
