@@ -6,13 +6,13 @@
 #include <ctime>
 #include <string_view>
 
+#include "config/shared_read.h"
 #include "greek/cp1253.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <share.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -34,15 +34,6 @@ namespace fs = std::filesystem;
 // enormous line costs no more memory than a short one.
 constexpr std::size_t kSettingsLineKeep = 128;
 constexpr std::size_t kProgrammingLineKeep = 272;
-
-std::FILE* OpenForReading(const fs::path& file) {
-#ifdef _WIN32
-    // Shared, so that a reader never locks out the other readers or the writer.
-    return _wfsopen(file.c_str(), L"rb", _SH_DENYNO);
-#else
-    return std::fopen(file.c_str(), "rb");
-#endif
-}
 
 // Hands every line of `file` to `onLine`, cut to its first `keep` bytes. CR LF, a lone LF and a
 // lone CR each end a line; every other byte, NUL included, is an ordinary character.

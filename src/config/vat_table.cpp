@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "config/shared_read.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -50,15 +52,6 @@ std::FILE* OpenReadWrite(const fs::path& file) {
         ::close(fd);
     }
     return stream;
-#endif
-}
-
-std::FILE* OpenForReading(const fs::path& file) {
-#ifdef _WIN32
-    // Shared, so that a reader never locks out the other readers or the writer.
-    return _wfsopen(file.c_str(), L"rb", _SH_DENYNO);
-#else
-    return std::fopen(file.c_str(), "rb");
 #endif
 }
 
