@@ -22,12 +22,14 @@
 
 #include "app/base/messages.h"
 #include "receipt/receipt_settings.h"
+#include "support/child_process.h"
 #include "support/quiet_surface.h"
 
 extern char** environ;
 
 namespace varkon::bench {
 
+using test::ChildProcess;
 using test::QuietSurface;
 
 // The settings the receipt benchmarks translate with: mikro, descriptions and comments printed,
@@ -78,94 +80,6 @@ class ScratchDir {
 
   private:
     std::filesystem::path path_;
-};
-
-// A program started in `dir` (empty: here) with extra environment entries; standard output goes
-// to a pipe (readLine) or, with `log`, to that file together with standard error. SIGTERM ends
-// it when the object goes.
-class ChildProcess {
-  public:
-    ChildProcess(std::vector<std::string> argv, const std::filesystem::path& dir = {},
-                 std::vector<std::string> env = {}, const std::filesystem::path& log = {}) {
-        int out[2] = {-1, -1};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (log.empty()) {
-            if (::pipe2(out, O_CLOEXEC) != 0) return;
-            posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        } else {
-            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        }
-        if (!dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-        for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-        std::vector<char*> args, envp;
-        for (auto& a : argv) args.push_back(a.data());
-        for (auto& e : env) envp.push_back(e.data());
-        args.push_back(nullptr);
-        envp.push_back(nullptr);
-        if (::posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        if (out[1] >= 0) ::close(out[1]);
-        stdout_ = out[0];
-    }
-    ~ChildProcess() {
-        stop();
-        if (stdout_ >= 0) ::close(stdout_);
-    }
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    pid_t pid() const { return pid_; }
-    bool running() {
-        int status = 0;
-        return pid_ > 0 && ::waitpid(pid_, &status, WNOHANG) == 0;
-    }
-
-    // The next line of standard output, or empty when none comes within `patience`.
-    std::string readLine(Clock::duration patience = std::chrono::seconds(10)) {
-        const auto deadline = Clock::now() + patience;
-        while (stdout_ >= 0 && Clock::now() < deadline) {
-            if (const auto nl = pending_.find('\n'); nl != std::string::npos) {
-                std::string line = pending_.substr(0, nl);
-                pending_.erase(0, nl + 1);
-                return line;
-            }
-            pollfd p{stdout_, POLLIN, 0};
-            if (::poll(&p, 1, 100) < 0) break;
-            if (!(p.revents & (POLLIN | POLLHUP))) continue;
-            char buffer[256];
-            const ssize_t n = ::read(stdout_, buffer, sizeof buffer);
-            if (n <= 0) break;
-            pending_.append(buffer, static_cast<std::size_t>(n));
-        }
-        return {};
-    }
-
-    // SIGTERM, then SIGKILL if it has not ended within ten seconds.
-    void stop() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        const auto deadline = Clock::now() + std::chrono::seconds(10);
-        int status = 0;
-        while (::waitpid(pid_, &status, WNOHANG) == 0) {
-            if (Clock::now() > deadline) {
-                ::kill(pid_, SIGKILL);
-                ::waitpid(pid_, &status, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        pid_ = -1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int stdout_ = -1;
-    std::string pending_;
 };
 
 #ifdef VARKON_SIM_PATH

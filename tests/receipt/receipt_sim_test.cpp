@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "greek/cp1253.h"
 #include "receipt/receipt_rig.h"
-
-extern char** environ;
+#include "support/child_process.h"
 
 namespace varkon::test {
 namespace {
@@ -15,24 +10,10 @@ namespace {
 TEST(ReceiptOnVirtualRegister, SampleReceiptArrivesByteForByte) {
     TempDir dir;
     // varkon-sim without a shell; the first line it prints names its device.
-    std::string program = VARKON_SIM, transcript = "--transcript", wireFile = dir / "wire.bin",
-                paper = "--paper", paperFile = dir / "paper.txt";
-    char* argv[] = {program.data(), transcript.data(), wireFile.data(),
-                    paper.data(),   paperFile.data(),  nullptr};
-    int out[2];
-    ASSERT_EQ(0, ::pipe(out));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    std::string device;
-    for (char c = 0; spawned == 0 && ::read(out[0], &c, 1) == 1 && c != '\n';) device += c;
-    ::close(out[0]);
-    ASSERT_EQ(0, spawned);
+    ChildProcess sim({VARKON_SIM, "--transcript", (dir / "wire.bin").string(), "--paper",
+                      (dir / "paper.txt").string()});
+    const std::string device = sim.readLine();
+    ASSERT_FALSE(device.empty());
     {
         RecordingSurface surface;
         Messages messages(surface);
@@ -53,9 +34,7 @@ TEST(ReceiptOnVirtualRegister, SampleReceiptArrivesByteForByte) {
         EXPECT_TRUE(surface.boxes.empty());
         link.ClosePort();
     }
-    if (pid > 0) ::kill(pid, SIGTERM);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    sim.stop();  // the transcript is complete once the register has ended
     EXPECT_EQ(kSampleWire, dir.read("wire.bin"));
 }
 
