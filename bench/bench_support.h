@@ -1,6 +1,7 @@
-// What the benchmarks share: a window that shows nothing, a scratch folder, child processes (the
-// real varkon-sim and varkond) started without a shell, and percentiles of timed samples. Each
-// benchmark owns its children and folders and ends them before it returns.
+// What the benchmarks share: a scratch folder, child processes (the real varkon-sim and varkond)
+// started without a shell, and percentiles of timed samples. Each benchmark owns its children and
+// folders and ends them before it returns. What the receipt benchmarks share besides is in
+// bench_receipt.h.
 #pragma once
 
 #include <fcntl.h>
@@ -20,32 +21,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/base/messages.h"
-#include "receipt/receipt_settings.h"
 #include "support/child_process.h"
-#include "support/quiet_surface.h"
 
 extern char** environ;
 
 namespace varkon::bench {
 
 using test::ChildProcess;
-using test::QuietSurface;
-
-// The settings the receipt benchmarks translate with: mikro, descriptions and comments printed,
-// no item codes, quantities or departments, payments as in the file.
-inline ReceiptSettings BenchReceiptSettings() {
-    ReceiptSettings settings;
-    settings.descpr = "true";
-    settings.CODEPR = "fals";
-    settings.comment = "true";
-    settings.curr = "0";
-    settings.keyboff = "fals";
-    settings.ecrt = "mikro";
-    settings.ddep = "fals";
-    settings.quantity = "fals";
-    return settings;
-}
 
 using Clock = std::chrono::steady_clock;
 

@@ -9,9 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "app/base/messages.h"
 #include "link/fiscal_tec_module.h"
-#include "support/quiet_surface.h"
+#include "support/quiet_notices.h"
 
 namespace {
 
@@ -23,12 +22,11 @@ void BM_SendCommandRoundTrip(benchmark::State& state) {
     }
     const std::string slave = ::ptsname(master);
 
-    varkon::test::QuietSurface surface;
-    varkon::Messages messages(surface);
+    varkon::test::QuietNotices notices;
     const auto programDir =
         std::filesystem::temp_directory_path() / ("varkon-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(programDir);
-    varkon::FiscalTecModule link(messages, nullptr, varkon::LinkTimings{}, programDir);
+    varkon::FiscalTecModule link(notices, nullptr, varkon::LinkTimings{}, programDir);
     std::string message;
     link.OpenPort(slave, "9600", message, true);
     if (link.EcrError != 0) {

@@ -14,13 +14,12 @@
 #include <new>
 #include <string>
 
-#include "app/base/fs_path.h"
-#include "app/base/messages.h"
+#include "bench_receipt.h"
 #include "bench_support.h"
 #include "config/vat_table.h"
 #include "greek/cp1253.h"
 #include "link/fiscal_tec_module.h"
-#include "maintenance/reports.h"
+#include "platform/files.h"
 #include "receipt/receipt_printer.h"
 
 namespace {
@@ -97,16 +96,14 @@ void BM_TranslateReceipt(benchmark::State& state) {
     varkon::SaveVatRates({0, 13, 0, 0, 0}, dir / "vats.dat");
     WriteReceipt(dir / "print.prn", lines);
 
-    varkon::bench::QuietSurface surface;
-    varkon::Messages messages(surface);
+    varkon::bench::QuietNotices notices;
     long long commands = 0;
-    varkon::FiscalTecModule link(messages, std::make_unique<InstantPort>(commands),
+    varkon::FiscalTecModule link(notices, std::make_unique<InstantPort>(commands),
                                  varkon::LinkTimings{}, dir.path());
     std::string ecrErrorText;
     varkon::Cnv437869G converter;
     varkon::GreekMikro mikro;
-    varkon::Reports reports(link, ecrErrorText);
-    varkon::ReceiptPrinter printer(link, ecrErrorText, converter, mikro, reports);
+    varkon::ReceiptPrinter printer(link, ecrErrorText, converter, mikro, notices);
     printer.vatFile = dir / "vats.dat";
     const varkon::ReceiptSettings settings = varkon::bench::BenchReceiptSettings();
     const std::string file = varkon::FromFsPath(dir / "print.prn");
@@ -123,7 +120,7 @@ void BM_TranslateReceipt(benchmark::State& state) {
         static_cast<double>(commands), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["peak_heap_KiB"] = static_cast<double>(Heap().peak.load() - heapBefore) / 1024.0;
     state.counters["max_rss_KiB"] = static_cast<double>(MaxRssKiB());
-    if (messages.MessageShown) state.SkipWithError("the receipt raised a message");
+    if (notices.boxes != 0) state.SkipWithError("the receipt raised a message");
 }
 BENCHMARK(BM_TranslateReceipt)
     ->Arg(10'000)

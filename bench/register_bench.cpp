@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "bench_receipt.h"
 #include "bench_support.h"
 #include "config/vat_table.h"
 #include "greek/cp1253.h"
 #include "link/fiscal_tec_module.h"
-#include "maintenance/reports.h"
+#include "platform/files.h"
 #include "receipt/receipt_printer.h"
 
 namespace varkon::bench {
@@ -97,9 +98,8 @@ void BM_CommandOverhead(benchmark::State& state) {
         state.SkipWithError("varkon-sim did not start");
         return;
     }
-    QuietSurface surface;
-    Messages messages(surface);
-    FiscalTecModule link(messages, nullptr, LinkTimings{}, programDir.path());
+    QuietNotices notices;
+    FiscalTecModule link(notices, nullptr, LinkTimings{}, programDir.path());
     std::string message, reply;
     link.OpenPort(viaLink.device, "9600", message, true);
     BareClient bare(viaBare.device);
@@ -197,11 +197,10 @@ void BM_Receipt40At9600(benchmark::State& state) {
         return;
     }
 
-    QuietSurface surface;
-    Messages messages(surface);
+    QuietNotices notices;
     auto port = std::make_unique<CountingPort>(MakeSerialPort(LinkTimings{}));
     CountingPort& line = *port;
-    FiscalTecModule link(messages, std::move(port), LinkTimings{}, dir.path());
+    FiscalTecModule link(notices, std::move(port), LinkTimings{}, dir.path());
     std::string message, ecrErrorText;
     link.OpenPort(sim.device, "9600", message, true);
     if (link.EcrError != 0) {
@@ -210,11 +209,10 @@ void BM_Receipt40At9600(benchmark::State& state) {
     }
     Cnv437869G converter;
     GreekMikro mikro;
-    Reports reports(link, ecrErrorText);
-    ReceiptPrinter printer(link, ecrErrorText, converter, mikro, reports);
+    ReceiptPrinter printer(link, ecrErrorText, converter, mikro, notices);
     printer.vatFile = dir / "vats.dat";
     const ReceiptSettings settings = BenchReceiptSettings();
-    const std::string file = (dir / "print.prn").string();
+    const std::string file = FromFsPath(dir / "print.prn");
 
     std::vector<double> takenMs, limitMs, ratios;
     long long sent = 0, received = 0, answers = 0;
@@ -223,7 +221,7 @@ void BM_Receipt40At9600(benchmark::State& state) {
         const auto start = Clock::now();
         const auto result = printer.getdata(file, settings);
         const auto end = Clock::now();
-        if (result.error != 0 || messages.MessageShown || link.EcrError != 0) {
+        if (result.error != 0 || notices.boxes != 0 || link.EcrError != 0) {
             state.SkipWithError("the receipt did not go through");
             break;
         }

@@ -18,7 +18,8 @@
 #include <string_view>
 #include <utility>
 
-#include "app/base/messages.h"
+#include "config/param_settings.h"
+#include "config/settings_values.h"
 #include "config/vat_table.h"
 #include "fuzz_support.h"
 #include "greek/greek_mikro.h"
@@ -26,6 +27,7 @@
 #include "link/fiscal_tec_module.h"
 #include "maintenance/reports.h"
 #include "receipt/receipt_printer.h"
+#include "support/quiet_notices.h"
 
 namespace {
 
@@ -69,11 +71,12 @@ constexpr std::array<const char*, 8> kAnswers = {
     "\x04", "\x04", "\x04", "\x04", "DE2\x04", "DE07 xyz", "DE00", "xx",
 };
 
+// The settings bytes as param.ini would spell them, read the way the job loop reads them.
 varkon::ReceiptSettings SettingsFrom(std::uint8_t first, std::uint8_t second) {
     static constexpr std::array<const char*, 4> kTypes = {"mikro", "pos21", "TECFP", ""};
     static constexpr std::array<const char*, 4> kCodes = {"true N", "true A", "falseN", ""};
     auto flag = [](bool on) { return std::string(on ? "true" : "fals"); };
-    varkon::ReceiptSettings settings;
+    varkon::ParamSettings settings;
     settings.ecrt = kTypes[first & 3];
     settings.curr = std::string(1, static_cast<char>('0' + ((first >> 2) & 3)));
     settings.ddep = flag(first & 0x10);
@@ -82,8 +85,7 @@ varkon::ReceiptSettings SettingsFrom(std::uint8_t first, std::uint8_t second) {
     settings.comment = flag(first & 0x80);
     settings.CODEPR = kCodes[second & 3];
     settings.descpr = flag(second & 4);
-    settings.DLAY = "0";
-    return settings;
+    return varkon::ReceiptSettingsOf(settings);
 }
 
 }  // namespace
@@ -100,19 +102,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ReceiptSettings settings = SettingsFrom(data[0], data[1]);
     printFile.set(std::string_view(reinterpret_cast<const char*>(data) + 2, size - 2));
 
-    test::QuietSurface surface;
-    Messages messages(surface);
+    varkon::test::QuietNotices notices;  // a report record runs the daily Z report
     LinkTimings timings;
     timings.replyWindow = std::chrono::milliseconds(0);
     timings.attempts = 1;
     auto port = std::make_unique<AnsweringPort>(kAnswers[(data[1] >> 3) & 7]);
     AnsweringPort& wire = *port;
-    FiscalTecModule link(messages, std::move(port), timings, "/nonexistent/varkon-fuzz");
+    FiscalTecModule link(notices, std::move(port), timings, "/nonexistent/varkon-fuzz");
     std::string ecrErrorText;
     Cnv437869G converter;
     GreekMikro mikro;
-    Reports reports(link, ecrErrorText);
-    ReceiptPrinter printer(link, ecrErrorText, converter, mikro, reports);
+    Reports reports(link, ecrErrorText, notices);
+    notices.reports = &reports;
+    ReceiptPrinter printer(link, ecrErrorText, converter, mikro, notices);
     printer.vatFile = vatFile.path();
 
     const GetDataResult result = printer.getdata(printFile.path(), settings);

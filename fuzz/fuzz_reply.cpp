@@ -9,16 +9,26 @@
 #include <string>
 #include <string_view>
 
-#include "app/base/messages.h"
-#include "fuzz_support.h"
 #include "link/fiscal_tec_module.h"
 #include "link/reply_decoder.h"
+#include "link/serial_port.h"
+#include "support/quiet_notices.h"
 
 namespace {
 
 void Check(bool condition) {
     if (!condition) std::abort();
 }
+
+// A port that is never opened: nothing is written, nothing is read.
+class ClosedPort final : public varkon::SerialPort {
+  public:
+    int open(const std::string&, const std::string&) override { return -1; }
+    bool isOpen() const override { return false; }
+    void close() override {}
+    bool write(std::string_view) override { return false; }
+    std::string read(std::size_t) override { return {}; }
+};
 
 // Hands out the answer in pieces whose sizes come from the input, one piece per read.
 class PiecewisePort final : public varkon::SerialPort {
@@ -58,10 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace varkon;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
 
-    test::QuietSurface surface;
-    Messages messages(surface);
+    test::QuietNotices notices;
     {
-        FiscalTecModule link(messages, std::make_unique<fuzz::ClosedPort>(), NoWaiting(1),
+        FiscalTecModule link(notices, std::make_unique<ClosedPort>(), NoWaiting(1),
                              "/nonexistent/varkon-fuzz");
         for (bool quiet : {false, true}) {
             std::string reply(input);
@@ -73,13 +82,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (quiet) Check(reply == input || input.starts_with("DE"));
         }
     }
-    const int shownBefore = surface.boxes;
+    const int shownBefore = notices.boxes;
 
     // The whole exchange: the first byte gives the attempts, the next eight the piece sizes of
     // the reads, the rest is the answer.
     if (size >= 9) {
         const int attempts = 1 + data[0] % 8;
-        FiscalTecModule link(messages,
+        FiscalTecModule link(notices,
                              std::make_unique<PiecewisePort>(input.substr(9), input.substr(1, 8)),
                              NoWaiting(attempts), "/nonexistent/varkon-fuzz");
         std::string reply;
@@ -88,6 +97,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(link.EcrError == 0 || link.EcrError == -4);
         Check(reply.find('\x04') == std::string::npos);
     }
-    Check(surface.boxes == shownBefore);
+    Check(notices.boxes == shownBefore);
     return 0;
 }

@@ -1,6 +1,7 @@
-// What the fuzz targets share: an in-memory file with a path the readers can open (so a run never
-// touches the disk or collides with a parallel job), a Surface that answers every box with OK,
-// and serial ports that never wait. Each target owns its own objects; nothing here is global.
+// What the fuzz targets share: an in-memory file with a path the readers can open, so a run never
+// touches the disk or collides with a parallel job. Each target owns its own objects; nothing
+// here is global. The targets that need the notices of the lower layers take them from
+// support/quiet_notices.h, which answers every box with OK.
 #pragma once
 
 #include <sys/mman.h>
@@ -11,9 +12,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-
-#include "link/serial_port.h"
-#include "support/quiet_surface.h"
 
 namespace varkon::fuzz {
 
@@ -45,16 +43,6 @@ class MemFile {
   private:
     int fd_;
     std::string path_;
-};
-
-// A port that is never opened: nothing is written, nothing is read.
-class ClosedPort final : public SerialPort {
-  public:
-    int open(const std::string&, const std::string&) override { return -1; }
-    bool isOpen() const override { return false; }
-    void close() override {}
-    bool write(std::string_view) override { return false; }
-    std::string read(std::size_t) override { return {}; }
 };
 
 }  // namespace varkon::fuzz

@@ -25,6 +25,9 @@ class Launcher {
 // The platform's launcher (posix_spawn on POSIX, CreateProcess on Windows).
 std::unique_ptr<Launcher> MakeLauncher();
 
+// The system's text editor, which shows the help text: notepad on Windows, xdg-open elsewhere.
+std::string TextEditorProgram();
+
 // Splits a command at blanks into program and arguments ("conv /q" -> "conv", {"/q"}).
 std::vector<std::string> SplitCommand(const std::string& command);
 

@@ -78,6 +78,10 @@ class PosixLauncher final : public Launcher {
 
 }  // namespace
 
+std::string TextEditorProgram() {
+    return "xdg-open";
+}
+
 std::unique_ptr<Launcher> MakeLauncher() {
     return std::make_unique<PosixLauncher>();
 }

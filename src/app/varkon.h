@@ -1,58 +1,22 @@
-// Varkon: the engine of the main window. It holds the window's fields (Port, Baud, GreekCnv,
-// EcrErrorText, autostar), the two timers as state, the start-up, the job loop, the watchdog,
-// the start and stop actions, the menu actions and the ways of ending. It shows everything
-// through the Surface; a front end (the Qt window, varkond) calls load(), the timer ticks and
-// the click handlers, and ends the process when finished() says so.
+// Varkon: the engine of the main window, the one object a front end (the Qt window, varkond)
+// drives. It owns the engine's core and its concerns — the register search and watchdog, the job
+// loop, the button and menu actions — and shows everything through the Surface. A front end
+// calls load(), the timer ticks while their timers are on, and the handlers of its buttons and
+// menus, and ends the process when finished() says so.
 #pragma once
 
-#include <chrono>
-#include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "app/base/messages.h"
-#include "app/base/surface.h"
+#include "app/actions.h"
+#include "app/engine_core.h"
+#include "app/job_loop.h"
 #include "app/launcher.h"
-#include "app/print_jobs.h"
-#include "app/status_mirror.h"
-#include "config/param_settings.h"
-#include "greek/greek_mikro.h"
-#include "greek/text_converter.h"
-#include "link/fiscal_tec_module.h"
-#include "link/link_timings.h"
+#include "app/register_search.h"
+#include "app/surface.h"
 #include "link/serial_port.h"
-#include "maintenance/reports.h"
-#include "receipt/receipt_printer.h"
 
 namespace varkon {
-
-// Exit statuses of the program.
-inline constexpr int kExitNormal = 0;
-inline constexpr int kExitJobFailed = 1;
-inline constexpr int kExitArgumentsRejected = 2;
-inline constexpr int kExitRegisterNotFound = 3;
-inline constexpr int kExitPortNotOpened = 4;
-inline constexpr int kExitSettingsUnreadable = 5;
-
-struct EngineOptions {
-    std::string arguments;  // the program's argument string (code page 1253); empty: interactive
-    std::filesystem::path programDir = ".";  // where delay.inf lies
-    LinkTimings timings;
-    // varkond: nobody is there to press start, so printing starts as soon as the register
-    // answers, and a watchdog that gives up ends the run (kExitRegisterNotFound).
-    bool unattended = false;
-    // How long the job loop waits for the converter's end marker end.txt before it leaves the
-    // job for a later tick.
-    std::chrono::milliseconds converterWait{120000};
-    // A print file changed more recently than this is still being written (POSIX).
-    std::chrono::milliseconds printFileSettle{500};
-};
-
-struct TimerState {
-    bool enabled = false;
-    int interval = 0;  // milliseconds
-};
 
 class Varkon {
   public:
@@ -63,89 +27,58 @@ class Varkon {
     // the job itself.
     void load();
 
-    // Timers: the front end calls the tick while the timer is enabled, every `interval` ms.
-    // A tick that falls due while one still runs is skipped.
-    TimerState Timer1{false, 3000};
-    TimerState Timer2{false, 0};
-    void onTimer1();
-    void onTimer2();
+    // Timers: the front end calls a tick while its timer is enabled, every `interval` ms. A tick
+    // that falls due while one still runs is skipped.
+    const TimerState& jobTimer() const { return core_.jobTimer; }
+    const TimerState& watchdogTimer() const { return core_.watchdogTimer; }
+    void onJobTick();
+    void onWatchdogTick();
 
     // Buttons and menu entries.
-    void Command1_Click();  // start printing
-    void Command2_Click();  // stop printing
-    void end_Click();  // "Τερματισμός Varkon": KX794ST, close the port, close the window
-    void param_Click();     // the settings dialog (the front end shows it; watchdog off)
+    void startPrinting();
+    void stopPrinting();
+    void endProgram();  // "Τερματισμός Varkon": KX794ST, close the port, close the window
+    void openSettings();    // the settings dialog (the front end shows it; watchdog off)
     void settingsClosed();  // the settings dialog was closed without saving: watchdog on
     void settingsSaved();   // confirmed: the program ends for a restart
-    void help_text_Click();
-    void basic_programming_Click();
-    void xrep0_Click();
-    void xrep5_Click();
-    void zrep021_Click();
-    void zrep521_Click();
+    void showHelp();
+    void runBasicProgramming();
+    void runReport(Report report);
+
+    // The operator typed into the receipt counter: the count goes on from that text.
+    void receiptCounterEdited(const std::string& utf8Text) { core_.receiptCount = utf8Text; }
 
     // The window is being closed (close box, signal): the termination step.
-    void close();
+    void close() { core_.close(); }
 
     // Asks for the termination step at the next point where the engine can stop safely: after
     // the command in progress, at the end of a tick or of a wait. For a signal that arrives while
     // the engine is busy (varkond calls it from the Surface's repaint).
-    void requestClose() { closeRequested_ = true; }
-
-    // The farewell notice and the immediate end for a rejected argument list.
-    void exitprg();
+    void requestClose() { core_.closeRequested = true; }
 
     // The program has ended (window closed or an immediate end); the front end exits with
     // exitCode().
-    bool finished() const { return finished_; }
-    int exitCode() const { return exitCode_; }
+    bool finished() const { return core_.finished; }
+    int exitCode() const { return core_.exitCode; }
 
-    // Window fields.
-    std::string Port;
-    std::string Baud;
-    Cnv437869G GreekCnv;
-    bool autostar = false;
+    // Message boxes of the front end's own windows (the settings dialog) go through here, so
+    // that they count for the job's outcome like every other.
+    int showMessage(const std::string& text, int style, const std::string& title) {
+        return core_.notices.showMessage(text, style, title);
+    }
 
-    FiscalTecModule& link() { return link_; }
-    Messages& messages() { return messages_; }
+    FiscalTecModule& link() { return core_.link; }
 
   private:
-    void readStartupSettings(ParamSettings& settings);
-    bool readTickSettings(ParamSettings& settings);
     void fillOptionPanel(const ParamSettings& settings);
-    void startRegisterSearch();
     void oneShotRun(const ParamSettings& settings);
-    void showReady();
-    void singleFileJob(const ParamSettings& settings);
-    void numberedFileJob(ParamSettings settings);
-    bool runConverter(const ParamSettings& settings, const std::string& path);
-    std::string raiseReceiptCounter();
-    // Deletes the print file `read` came from; a file that has since taken its name stays.
-    void deletePrintFile(const std::string& path, const std::optional<FileIdentity>& read);
-    void startActionFailed(int number);
-    void openPortIfClosed();
-    void setStatus(const std::string& utf8) { surface_.setStatus(utf8); }
-    void closeWindow(int exitCode);
-    void endNow(int exitCode);
 
-    StatusMirror surface_;
-    Launcher& launcher_;
-    EngineOptions options_;
-    Messages messages_;
-    FiscalTecModule link_;
-    std::string EcrErrorText;
-    GreekMikro mikro_;
-    Reports reports_;
-    ReceiptPrinter printer_;
-    PrintFileWatch printFiles_;
-    ParamSettings lastSettings_;  // the job loop's settings when param.ini cannot be read
-    int watchdogAttempts_ = 0;    // never reset: three probes in the program's life
-    bool portLost_ = false;       // the job loop's last open of the port failed
-    bool timer1Running_ = false;
-    bool timer2Running_ = false;
-    bool closeRequested_ = false;
-    bool finished_ = false;
-    int exitCode_ = kExitNormal;
+    EngineCore core_;
+    Actions actions_;
+    RegisterSearch search_;
+    JobLoop jobs_;
+    bool jobTickRunning_ = false;
+    bool watchdogTickRunning_ = false;
 };
 
 }  // namespace varkon

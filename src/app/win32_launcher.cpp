@@ -109,6 +109,10 @@ class Win32Launcher final : public Launcher {
 
 }  // namespace
 
+std::string TextEditorProgram() {
+    return "notepad";
+}
+
 std::unique_ptr<Launcher> MakeLauncher() {
     return std::make_unique<Win32Launcher>();
 }

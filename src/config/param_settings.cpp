@@ -6,22 +6,9 @@
 #include <ctime>
 #include <string_view>
 
-#include "config/shared_read.h"
 #include "greek/cp1253.h"
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#endif
+#include "platform/files.h"
+#include "platform/system.h"
 
 namespace varkon {
 
@@ -92,15 +79,6 @@ std::string ValueAt(std::string_view line, std::size_t position, std::size_t len
         return {};
     }
     return std::string(line.substr(position - 1, length));
-}
-
-std::string TrimBlanks(std::string_view text) {
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    std::size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
 }
 
 struct KeyRule {
@@ -211,79 +189,6 @@ std::string SettingsText(const SettingsForm& form, const std::string& date) {
     return out;
 }
 
-// Writes `bytes` to a fresh file beside `target`, forces it to the disk and renames it over
-// `target`, so that readers see either the old file or the whole new one, never a part.
-int ReplaceFileAtomically(const fs::path& target, const std::string& bytes) {
-#ifdef _WIN32
-    fs::path temp = target;
-    temp += L".tmp";
-    HANDLE handle = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return -1;
-    }
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        DWORD written = 0;
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-        ok = WriteFile(handle, bytes.data() + done, chunk, &written, nullptr) != 0;
-        done += written;
-    }
-    ok = ok && FlushFileBuffers(handle) != 0;
-    ok = CloseHandle(handle) != 0 && ok;
-    ok = ok && MoveFileExW(temp.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) {
-        DeleteFileW(temp.c_str());
-        return -1;
-    }
-    return 0;
-#else
-    // The name is made unique by mkstemp, so two writers never share a temporary file and a
-    // temporary file left by a crash never blocks the next save.
-    if (target.filename().empty()) {
-        return -1;
-    }
-    std::string temp = (target.parent_path() / (target.filename().native() + ".XXXXXX")).native();
-    int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        return -1;
-    }
-    // mkstemp creates the file readable by its owner only; give it the old file's permissions,
-    // or the usual ones for a new file.
-    struct stat old {};
-    mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = written > 0;
-        if (ok) {
-            done += static_cast<std::size_t>(written);
-        }
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return -1;
-    }
-    // Make the rename itself durable; the new file is complete either way.
-    fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return 0;
-#endif
-}
-
 }  // namespace
 
 int ReadSettings(ParamSettings& settings, const std::filesystem::path& file) {
@@ -304,10 +209,10 @@ int ReadProgrammingSettings(ProgrammingSettings& out, const std::filesystem::pat
     ProgrammingSettings read;
     int status = ScanLines(file, kProgrammingLineKeep, [&read](std::string_view line) {
         if (line.starts_with("[file] ")) {
-            read.file = TrimBlanks(ValueAt(line, 8, 12));
+            read.file = std::string(TrimBlanks(ValueAt(line, 8, 12)));
         }
         if (line.starts_with("[location]")) {
-            read.location = TrimBlanks(ValueAt(line, 12, 255));
+            read.location = std::string(TrimBlanks(ValueAt(line, 12, 255)));
         }
         if (line.starts_with("[multi type]") && ValueAt(line, 14, 4) == "true") {
             read.numbered = true;
@@ -337,15 +242,9 @@ std::string EcrtFromTypeText(const std::string& typeText) {
 std::string TodayForSettings() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
-#ifdef _WIN32
-    if (localtime_s(&local, &now) != 0) {
+    if (!LocalTime(now, local)) {
         return {};
     }
-#else
-    if (localtime_r(&now, &local) == nullptr) {
-        return {};
-    }
-#endif
     std::array<char, 16> text{};
     std::size_t length = std::strftime(text.data(), text.size(), "%m-%d-%Y", &local);
     return std::string(text.data(), length);

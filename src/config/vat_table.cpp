@@ -8,17 +8,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "config/shared_read.h"
+#include "greek/cp1253.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <share.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "platform/files.h"
 
 namespace varkon {
 
@@ -28,40 +20,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kRecordSize = 8;
 constexpr std::size_t kTableSize = kRecordSize * std::tuple_size_v<VatRates>;
-
-// Opens for reading and writing, creating an empty file when there is none, never truncating.
-std::FILE* OpenReadWrite(const fs::path& file) {
-#ifdef _WIN32
-    int fd = -1;
-    if (_wsopen_s(&fd, file.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _SH_DENYNO,
-                  _S_IREAD | _S_IWRITE) != 0) {
-        return nullptr;
-    }
-    std::FILE* stream = _fdopen(fd, "r+b");
-    if (stream == nullptr) {
-        _close(fd);
-    }
-    return stream;
-#else
-    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return nullptr;
-    }
-    std::FILE* stream = ::fdopen(fd, "r+b");
-    if (stream == nullptr) {
-        ::close(fd);
-    }
-    return stream;
-#endif
-}
-
-bool SeekTo(std::FILE* stream, std::uint64_t offset) {
-#ifdef _WIN32
-    return _fseeki64(stream, static_cast<__int64>(offset), SEEK_SET) == 0;
-#else
-    return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
 
 // The file holds little-endian doubles whatever the byte order of the machine reading it.
 double DecodeRate(const unsigned char* bytes) {
@@ -77,14 +35,6 @@ void EncodeRate(double rate, unsigned char* bytes) {
     for (std::size_t i = 0; i < kRecordSize; ++i) {
         bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
     }
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // A plain decimal number: an optional sign, digits, at most one decimal point, at least one digit.
@@ -191,7 +141,7 @@ std::optional<double> ParseRateBox(std::string_view box) {
 }  // namespace
 
 int LoadVatRates(VatRates& rates, const std::filesystem::path& file) {
-    std::FILE* stream = OpenReadWrite(file);
+    std::FILE* stream = OpenForReadWrite(file);
     if (stream == nullptr) {
         return -1;
     }
@@ -212,7 +162,7 @@ int LoadVatRates(VatRates& rates, const std::filesystem::path& file) {
 }
 
 int SaveVatRates(const VatRates& rates, const std::filesystem::path& file) {
-    std::FILE* stream = OpenReadWrite(file);
+    std::FILE* stream = OpenForReadWrite(file);
     if (stream == nullptr) {
         return -1;
     }

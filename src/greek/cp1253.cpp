@@ -190,4 +190,11 @@ std::string LowerCp1253(std::string_view text) {
     return out;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
 }  // namespace varkon

@@ -26,6 +26,10 @@ char Cp1253Byte(char32_t codePoint);
 char UpperCp1253(char c);
 std::string UpperCp1253(std::string_view text);
 
+// The text without its leading and trailing blanks (blanks only: fixed-column files pad with
+// blanks, and a tab or other byte there is part of the value).
+std::string_view TrimBlanks(std::string_view text);
+
 // The reverse mapping of UpperCp1253 (capital sigma becomes the medial sigma).
 char LowerCp1253(char c);
 std::string LowerCp1253(std::string_view text);

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/base/file_helpers.h"
-#include "app/base/fs_path.h"
 #include "greek/cp1253.h"
 #include "link/reply_decoder.h"
+#include "platform/files.h"
 
 namespace varkon {
 
@@ -58,9 +57,9 @@ class ReceivedText {
 
 }  // namespace
 
-FiscalTecModule::FiscalTecModule(Messages& messages, std::unique_ptr<SerialPort> port,
+FiscalTecModule::FiscalTecModule(Notices& notices, std::unique_ptr<SerialPort> port,
                                  LinkTimings timings, std::filesystem::path programDir)
-    : messages_(messages),
+    : notices_(notices),
       port_(std::move(port)),
       timings_(timings),
       programDir_(std::move(programDir)) {
@@ -71,16 +70,14 @@ void FiscalTecModule::OpenPort(const std::string& portName, const std::string& b
                                std::string& message, bool quiet) {
     static const std::string kOpenFailed = Utf8ToCp1253("Πρόβλημα στην Θύρα :");
     static const std::string kSetUpFailed = Utf8ToCp1253("Πρόβλημα στο Set-Up τής Θύρας :");
-    auto show = [&] {
-        messages_.ShowMessage(Cp1253ToUtf8(message), kMsgCritical, "Μύνημα Varkon");
-    };
+    auto show = [&] { notices_.showMessage(Cp1253ToUtf8(message), kMsgCritical, "Μύνημα Varkon"); };
 
-    EcrError = 0;
+    EcrError = kEcrOk;
     message.clear();
     int result = port_->open(portName, baud + ",n,8,1");
     portHandle_ = result == -1 ? -1 : 1;
     if (result == -1) {
-        EcrError = -1;
+        EcrError = kEcrPortNotOpened;
         message = kOpenFailed + portName;
         if (!quiet) {
             show();
@@ -91,7 +88,7 @@ void FiscalTecModule::OpenPort(const std::string& portName, const std::string& b
         result = -2;
     }
     if (result == -2) {
-        EcrError = -2;
+        EcrError = kEcrSetUpFailed;
         message = kSetUpFailed + portName;
         if (!quiet) show();
     }
@@ -127,7 +124,7 @@ std::chrono::milliseconds FiscalTecModule::PacingDelay() const {
 void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& reply, bool quiet) {
     static const std::string kNoAnswer = Utf8ToCp1253("Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή !");
 
-    EcrError = 0;
+    EcrError = kEcrOk;
     ReceivedText received;  // kept across attempts: a late answer to an earlier send counts
     const int attempts = std::max(1, timings_.attempts);
     for (int attempt = 0; attempt < attempts; ++attempt) {
@@ -149,23 +146,23 @@ void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& re
                     if (more.empty()) break;
                     received.add(more);
                 }
-                EcrError = 0;  // an earlier attempt's time-out is over
+                EcrError = kEcrOk;  // an earlier attempt's time-out is over
                 reply = received.cleaned();
                 if (!reply.empty()) DecodeReply(*this, reply, quiet);
                 return;
             }
             if (Clock::now() >= deadline) break;
-            messages_.surface().repaint();
+            notices_.repaint();
         }
-        EcrError = -4;
+        EcrError = kEcrNoAnswer;
         reply = kNoAnswer;
     }
 
     if (quiet) return;
     const std::string shown = Cp1253ToUtf8(reply);
-    messages_.surface().setCaption("Σφάλμα !!!" + shown);
-    messages_.surface().repaint();
-    messages_.ShowMessage(shown, kMsgInformation, "Μύνημα Φορολ. Εκτυπωτή");
+    notices_.showCaption("Σφάλμα !!!" + shown);
+    notices_.repaint();
+    notices_.showMessage(shown, kMsgInformation, "Μύνημα Φορολ. Εκτυπωτή");
 }
 
 void FiscalTecModule::WritePort(const std::string& text) {

@@ -1,7 +1,8 @@
 // FiscalTecModule: the register link. It owns the serial port (PortHandle), the status of the
 // last link operation (EcrError) and the one-command-at-a-time exchange: frame, write, wait for
 // 0x04 or "DE", retry, decode the register's error codes, pace. Failures are shown through the
-// message box unless an exchange is quiet; callers read EcrError afterwards.
+// message box unless an exchange is quiet; callers read EcrError afterwards. It tells the operator
+// through the Notices it is given and owns nothing above itself.
 #pragma once
 
 #include <cstdint>
@@ -9,16 +10,23 @@
 #include <memory>
 #include <string>
 
-#include "app/base/messages.h"
 #include "link/link_timings.h"
+#include "link/notices.h"
 #include "link/serial_port.h"
 
 namespace varkon {
 
+// Values of EcrError besides the register's own (positive) error codes.
+inline constexpr std::int16_t kEcrOk = 0;
+inline constexpr std::int16_t kEcrPortNotOpened = -1;
+inline constexpr std::int16_t kEcrSetUpFailed = -2;
+inline constexpr std::int16_t kEcrCodeNotANumber = -3;
+inline constexpr std::int16_t kEcrNoAnswer = -4;
+
 class FiscalTecModule {
   public:
     // programDir holds delay.inf, the pause after every command.
-    FiscalTecModule(Messages& messages, std::unique_ptr<SerialPort> port, LinkTimings timings = {},
+    FiscalTecModule(Notices& notices, std::unique_ptr<SerialPort> port, LinkTimings timings = {},
                     std::filesystem::path programDir = ".");
 
     // 0: closed. Otherwise the outcome of the last open: 1 open, -1 the open failed. A failed
@@ -26,10 +34,9 @@ class FiscalTecModule {
     // expects.
     int PortHandle() const { return portHandle_; }
 
-    // Status of the last link operation: 0 success; -1 port not opened; -2 line set-up failed;
-    // -3 the register's error code was not a number; -4 no answer after all attempts; n > 0 the
+    // Status of the last link operation: kEcrOk, one of the failures above, or n > 0 the
     // register's error code.
-    std::int16_t EcrError = 0;
+    std::int16_t EcrError = kEcrOk;
 
     // Opens the port named by the settings (code page 1253) at the given speed text. Sets
     // EcrError and `message`; unless quiet a failure is shown (critical icon, "Μύνημα Varkon").
@@ -45,7 +52,7 @@ class FiscalTecModule {
     std::chrono::milliseconds PacingDelay() const;
 
     const LinkTimings& timings() const { return timings_; }
-    Messages& messages() { return messages_; }
+    Notices& notices() { return notices_; }
 
     // The pieces of SendCommand, public for the tests of the wire.
     void ExchangeCommand(const std::string& framed, std::string& reply, bool quiet);
@@ -53,7 +60,7 @@ class FiscalTecModule {
     std::string ReadPort();
 
   private:
-    Messages& messages_;
+    Notices& notices_;
     std::unique_ptr<SerialPort> port_;
     LinkTimings timings_;
     std::filesystem::path programDir_;

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/base/fs_path.h"
+#include "platform/files.h"
 
 namespace varkon {
 
@@ -180,17 +180,24 @@ std::string PosixSerialPort::DevicePath(const std::string& portName) {
     return "/dev/ttyS" + std::to_string(number - 1);
 }
 
+int PosixSerialPort::failed(int status, const std::string& what, int error) {
+    openFailure_ = what + (error != 0 ? std::string(": ") + std::strerror(error) : std::string());
+    return status;
+}
+
 int PosixSerialPort::open(const std::string& portName, const std::string& lineSettings) {
     close();
+    openFailure_.clear();
     const std::string path = DevicePath(portName);
-    if (path.empty()) return -1;
+    if (path.empty()) return failed(-1, "no serial device is named by the port name", 0);
 
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
+    if (fd < 0) return failed(-1, path, errno);
     // flock first: TIOCEXCL alone leaves a window between two opens, and does not stop root.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
-        return -1;
+        return failed(-1, path + " is in use by another program", error);
     }
 #ifdef TIOCEXCL
     // Fails only on something that is not a terminal; the line set-up then says so.
@@ -198,7 +205,10 @@ int PosixSerialPort::open(const std::string& portName, const std::string& lineSe
 #endif
     fd_ = fd;
     haveOriginal_ = ::tcgetattr(fd_, &original_) == 0;
-    return applyLineSettings(lineSettings);
+    errno = 0;
+    const int status = applyLineSettings(lineSettings);
+    if (status != 0) return failed(status, path + ": line settings " + lineSettings, errno);
+    return status;
 }
 
 int PosixSerialPort::applyLineSettings(const std::string& lineSettings) {

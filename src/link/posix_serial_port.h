@@ -32,6 +32,7 @@ class PosixSerialPort final : public SerialPort {
     void close() override;
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
+    std::string openFailure() const override { return openFailure_; }
 
     // The device a port name stands for ("com1" → $VARKON_COM1 or /dev/ttyS0, "/dev/x" → itself);
     // empty when the name is neither form.
@@ -39,11 +40,13 @@ class PosixSerialPort final : public SerialPort {
 
   private:
     int applyLineSettings(const std::string& lineSettings);
+    int failed(int status, const std::string& what, int error);
 
     LinkTimings timings_;
     int fd_ = -1;
     bool haveOriginal_ = false;
     termios original_{};
+    std::string openFailure_;
 };
 
 }  // namespace varkon

@@ -62,16 +62,14 @@ std::string WithoutDE(std::string_view word) {
 }
 
 // The register's code as a status; a code that is empty, not plain digits or beyond the status
-// range cannot be one and becomes kCodeNotANumber.
-constexpr std::int16_t kCodeNotANumber = -3;
-
+// range cannot be one and becomes kEcrCodeNotANumber.
 std::int16_t CodeStatus(std::string_view code) {
-    if (code.empty()) return kCodeNotANumber;
+    if (code.empty()) return kEcrCodeNotANumber;
     int value = 0;
     for (char c : code) {
-        if (c < '0' || c > '9') return kCodeNotANumber;
+        if (c < '0' || c > '9') return kEcrCodeNotANumber;
         value = value * 10 + (c - '0');
-        if (value > INT16_MAX) return kCodeNotANumber;
+        if (value > INT16_MAX) return kEcrCodeNotANumber;
     }
     return static_cast<std::int16_t>(value);
 }
@@ -95,11 +93,11 @@ void DecodeReply(FiscalTecModule& link, std::string& reply, bool quiet) {
     if (judged == "00" || quiet) return;
 
     const std::string shown = Cp1253ToUtf8(reply);
-    Surface& surface = link.messages().surface();
-    surface.setCaption("Σφάλμα !!!" + shown);
-    surface.repaint();
-    link.messages().ShowMessage("Λάθος : " + std::to_string(link.EcrError) + "\r" + shown,
-                                kMsgCritical, "");
+    Notices& notices = link.notices();
+    notices.showCaption("Σφάλμα !!!" + shown);
+    notices.repaint();
+    notices.showMessage("Λάθος : " + std::to_string(link.EcrError) + "\r" + shown, kMsgCritical,
+                        "");
 }
 
 }  // namespace varkon

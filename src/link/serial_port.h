@@ -33,6 +33,10 @@ class SerialPort {
     // readPerByte * maxBytes + readExtra; once bytes arrive it returns readGap after the last
     // one, as soon as maxBytes are in, or at once when an end-of-reply byte 0x04 has arrived.
     virtual std::string read(std::size_t maxBytes) = 0;
+
+    // What the system said when the last open failed ("/dev/ttyS0: No such file or directory"),
+    // for the service's log; the operator's message names only the port. Empty after a success.
+    virtual std::string openFailure() const { return {}; }
 };
 
 // The platform's port (PosixSerialPort or Win32SerialPort) with the given timings.

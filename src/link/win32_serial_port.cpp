@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 
 namespace varkon {
 
@@ -53,10 +54,14 @@ std::string Win32SerialPort::DeviceName(const std::string& portName) {
 
 int Win32SerialPort::open(const std::string& portName, const std::string& lineSettings) {
     close();
+    openFailure_.clear();
     const std::string device = DeviceName(portName);
     HANDLE handle = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return -1;
+    if (handle == INVALID_HANDLE_VALUE) {
+        openFailure_ = device + ": Windows error " + std::to_string(::GetLastError());
+        return -1;
+    }
     handle_ = handle;
     open_ = true;
 
@@ -74,8 +79,11 @@ int Win32SerialPort::open(const std::string& portName, const std::string& lineSe
 
     DCB line{};
     line.DCBlength = sizeof(DCB);
-    if (!::BuildCommDCBA(lineSettings.c_str(), &line)) return -2;
-    if (!::SetCommState(handle, &line)) return -2;
+    if (!::BuildCommDCBA(lineSettings.c_str(), &line) || !::SetCommState(handle, &line)) {
+        openFailure_ = device + ": line settings " + lineSettings + ": Windows error " +
+                       std::to_string(::GetLastError());
+        return -2;
+    }
     return 0;
 }
 

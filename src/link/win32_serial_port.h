@@ -25,6 +25,7 @@ class Win32SerialPort final : public SerialPort {
     void close() override;
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
+    std::string openFailure() const override { return openFailure_; }
 
     // The name CreateFileA is given: COM10 and above need the device namespace prefix.
     static std::string DeviceName(const std::string& portName);
@@ -33,6 +34,7 @@ class Win32SerialPort final : public SerialPort {
     LinkTimings timings_;
     void* handle_ = nullptr;  // a HANDLE, valid while open_
     bool open_ = false;
+    std::string openFailure_;
 };
 
 }  // namespace varkon

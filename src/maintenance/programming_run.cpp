@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "app/base/fs_path.h"
+#include "platform/files.h"
 
 namespace varkon {
 namespace {
@@ -24,11 +24,11 @@ std::string ProgrammingTarget(const ProgrammingSettings& settings) {
     return settings.location + name;
 }
 
-bool RunBasicProgramming(Messages& messages, const ProgrammingRunCalls& calls,
+bool RunBasicProgramming(Notices& notices, const ProgrammingRunCalls& calls,
                          const std::filesystem::path& settingsFile,
                          const std::filesystem::path& programFile) {
     if (calls.status() != kReadyStatus) {
-        messages.ShowMessage(kNotConnected, kMsgInformation);
+        notices.showMessage(kNotConnected, kMsgInformation);
         return false;
     }
     ProgrammingSettings settings;
@@ -38,7 +38,7 @@ bool RunBasicProgramming(Messages& messages, const ProgrammingRunCalls& calls,
         !std::filesystem::copy_file(programFile, ToFsPath(ProgrammingTarget(settings)),
                                     std::filesystem::copy_options::overwrite_existing, ec) ||
         ec) {
-        messages.ShowMessage(kProgramFileProblem, kMsgCritical);
+        notices.showMessage(kProgramFileProblem, kMsgCritical);
         return false;
     }
     calls.pressStart();

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "app/base/messages.h"
 #include "config/param_settings.h"
+#include "link/notices.h"
 
 namespace varkon {
 
@@ -27,7 +27,7 @@ std::string ProgrammingTarget(const ProgrammingSettings& settings);
 
 // Runs the whole menu action. Returns true when the copy is in place and start was pressed;
 // otherwise the operator has been told why not.
-bool RunBasicProgramming(Messages& messages, const ProgrammingRunCalls& calls,
+bool RunBasicProgramming(Notices& notices, const ProgrammingRunCalls& calls,
                          const std::filesystem::path& settingsFile = kParamFile,
                          const std::filesystem::path& programFile = kProgramFile);
 

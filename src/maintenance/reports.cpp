@@ -1,7 +1,5 @@
 #include "maintenance/reports.h"
 
-#include "app/base/surface.h"
-
 namespace varkon {
 
 namespace {
@@ -14,32 +12,30 @@ const char* const kReportStatus =
 const char* const kReportDone = "Το Ισοζύγιο ολοκληρώθηκε";
 const char* const kReadyCaption = "Varkon- Έτοιμο";
 
+const char* CommandOf(Report report) {
+    switch (report) {
+        case Report::kXFinancial:
+            return "KX0T1";
+        case Report::kXPeriod:
+            return "KX5T1";
+        case Report::kZDaily:
+            return "KX021T1";
+        case Report::kZPeriod:
+            break;
+    }
+    return "KX521T1";
+}
+
 }  // namespace
 
-void Reports::xrep0() {
-    run("KX0T1", kFinancialXStatus);
-}
-void Reports::xrep5() {
-    run("KX5T1", kReportStatus);
-}
-void Reports::zrep021() {
-    run("KX021T1", kReportStatus);
-}
-void Reports::zrep521() {
-    run("KX521T1", kReportStatus);
-}
-
-// The outcome is not examined: the link has already shown any failure, and the window must
-// come back to its ready state either way.
-void Reports::run(const char* command, const std::string& statusUtf8) {
-    Surface& surface = link_.messages().surface();
-    surface.setEnabled("Command1", false);
-    surface.setStatus(statusUtf8);
-    surface.repaint();
-    link_.SendCommand(command, ecrErrorText_, false);
-    surface.setEnabled("Command1", true);
-    surface.setStatus(kReportDone);
-    surface.setCaption(kReadyCaption);
+void Reports::run(Report report) {
+    notices_.enableStart(false);
+    notices_.showStatus(report == Report::kXFinancial ? kFinancialXStatus : kReportStatus);
+    notices_.repaint();
+    link_.SendCommand(CommandOf(report), ecrErrorText_, false);
+    notices_.enableStart(true);
+    notices_.showStatus(kReportDone);
+    notices_.showCaption(kReadyCaption);
 }
 
 }  // namespace varkon

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "greek/cp1253.h"
 #include "receipt/receipt_line.h"
 
 namespace varkon {
@@ -19,13 +20,6 @@ bool IsDigit(char c) {
 constexpr double kLargestRegisterValue = 1e15;
 
 }  // namespace
-
-std::string_view TrimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 std::string StripAmount(std::string_view text) {
     std::string out;

@@ -9,9 +9,6 @@
 
 namespace varkon {
 
-// Leading and trailing blanks removed (blanks only, as the print file pads with blanks).
-std::string_view TrimBlanks(std::string_view text);
-
 // Trims the text and deletes every ".", "," and blank: 1.234,50 becomes 123450.
 std::string StripAmount(std::string_view text);
 

@@ -4,10 +4,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/base/fs_path.h"
-#include "app/base/surface.h"
 #include "greek/cp1253.h"
 #include "greek/register_text.h"
+#include "platform/files.h"
 #include "receipt/amounts.h"
 #include "receipt/print_file_reader.h"
 #include "receipt/receipt_line.h"
@@ -62,18 +61,17 @@ struct ReceiptPrinter::FileState {
 };
 
 ReceiptPrinter::ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText,
-                               TextConverter& GreekCnv, GreekMikro& mikro, Reports& reports)
+                               TextConverter& converter, GreekMikro& mikro, ReceiptNotices& notices)
     : link_(link),
       ecrErrorText_(ecrErrorText),
-      greekCnv_(GreekCnv),
+      converter_(converter),
       mikro_(mikro),
-      reports_(reports),
-      sender_(link, ecrErrorText) {}
+      notices_(notices),
+      sender_(link, ecrErrorText, notices) {}
 
 GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSettings& settings) {
     // A receipt that failed half-way must not leave its footer on the next customer's receipt.
     FooterPending = false;
-    Surface& surface = link_.messages().surface();
     const std::filesystem::path path = ToFsPath(file);
 
     std::size_t lines = 0;
@@ -83,18 +81,19 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
         const auto status = reader.open(path);
         if (status != PrintFileReader::Status::kOk) return FileError(status);
         while (reader.next(text)) {
-            if (++lines % kLinesPerRepaint == 0) surface.repaint();
+            if (++lines % kLinesPerRepaint == 0) notices_.repaint();
         }
         if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
     }
     const double maximum = lines == 0 ? 1.0 : static_cast<double>(lines);
-    surface.setProgressMax(maximum);
+    notices_.setProgressMax(maximum);
     ZeroSubtotal = true;
 
     PrintFileReader reader;
     const auto status = reader.open(path);
     if (status != PrintFileReader::Status::kOk) return FileError(status);
     FileState state;
+    double progress = 0;
     while (reader.next(text)) {
         ReceiptLine& line = state.line;
         line.price.clear();
@@ -104,7 +103,8 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
         line.percentadd.clear();
         line.vat.clear();
         // The file may have grown since it was counted; the bar stops at its end.
-        surface.setProgress(std::min(std::trunc(surface.progress()) + 1, maximum));
+        progress = std::min(progress + 1, maximum);
+        notices_.setProgress(progress);
         translate(text, state, settings);
     }
     if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
@@ -119,9 +119,9 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
 void ReceiptPrinter::translate(std::string_view text, FileState& state,
                                const ReceiptSettings& settings) {
     const std::string_view keyword = Field(text, 2, 3);
-    const bool comments = settings.comment == "true" || settings.comment == "TRUE";
+    const bool comments = settings.comments;
 
-    if (UpperCp1253(keyword) == "MKZ") reports_.zrep021();
+    if (UpperCp1253(keyword) == "MKZ") notices_.runDailyZReport();
     if (UpperCp1253(keyword) == "PLU") sale(text, state, settings);
     if (keyword == "dis") discount(text, state, settings);
     if (keyword == "sut") ZeroSubtotal = IsZeroSubtotal(Field(text, 7, 10));
@@ -144,15 +144,16 @@ void ReceiptPrinter::sale(std::string_view text, FileState& state,
     line.price = price == "      " ? std::string("1") : Trimmed(price);
     line.quantity = Trimmed(Field(text, 48, 7));
 
-    const std::string_view codes = std::string_view(settings.CODEPR).substr(0, 6);
-    if (codes == "true N") line.CODE = "N" + std::string(Field(text, 6, 14));
-    if (codes == "true A") line.CODE = "A" + std::string(Field(text, 6, 14));
+    if (settings.itemCodes == ItemCodes::kNumeric)
+        line.CODE = "N" + std::string(Field(text, 6, 14));
+    if (settings.itemCodes == ItemCodes::kArticle)
+        line.CODE = "A" + std::string(Field(text, 6, 14));
 
     // Register types other than pos21 read the 24 description columns.
-    const bool pos21 = settings.ecrt == "pos21";
+    const bool pos21 = settings.pos21;
     std::string description;
-    if (settings.descpr != "fals") description = UpperCp1253(Field(text, 20, pos21 ? 20 : 24));
-    if (settings.quantity == "true" && settings.descpr == "true" && line.quantity != "1.000") {
+    if (settings.printDescription) description = UpperCp1253(Field(text, 20, pos21 ? 20 : 24));
+    if (settings.quantityInDescription && line.quantity != "1.000") {
         if (pos21) {
             const std::string shown = QuantityDisplayText(line.quantity);
             const std::size_t room = IsWholeQuantity(line.quantity) ? 18 : 17;
@@ -162,16 +163,16 @@ void ReceiptPrinter::sale(std::string_view text, FileState& state,
             description = description.substr(0, 24);
         }
     }
-    line.char_ = PrepareRegisterText(greekCnv_, mikro_, description, true);
+    line.char_ = PrepareRegisterText(converter_, mikro_, description, true);
 
     std::string key = VatCategory(TrimBlanks(Field(text, 69, 5)), vatFile);
-    if (settings.ddep == "true") {
+    if (settings.departments) {
         std::string department = Trimmed(Field(text, 74, 3));
         if (!department.empty()) key = std::move(department);
     }
     key = DepartmentKey(key);
     if (key.empty()) {
-        link_.messages().ShowMessage(kUnknownVatCategory, kMsgExclamation);
+        notices_.showMessage(kUnknownVatCategory, kMsgExclamation);
         return;
     }
     line.vat = key;
@@ -217,8 +218,9 @@ void ReceiptPrinter::modifier(std::string_view text, FileState& state,
             break;
     }
     line.char_.clear();
-    if (settings.ecrt != "pos21") {
-        line.char_ = PrepareRegisterText(greekCnv_, mikro_, TrimBlanks(Field(text, 17, 24)), false);
+    if (!settings.pos21) {
+        line.char_ =
+            PrepareRegisterText(converter_, mikro_, TrimBlanks(Field(text, 17, 24)), false);
     }
     if (modifier.handOver) sender_.comms(line, settings, ZeroSubtotal);
 }
@@ -228,7 +230,7 @@ void ReceiptPrinter::tender(std::string_view text, FileState& state,
     ReceiptLine& line = state.line;
     ++state.TenderCount;
     line.linetype = ReceiptLine::kTender;
-    if (settings.curr == "2") {
+    if (settings.settlement == Settlement::kSecondCurrency) {
         // The register takes the whole payment from the subtotal: only the first tender counts.
         line.total = "2";
         line.price.clear();
@@ -244,9 +246,9 @@ void ReceiptPrinter::tender(std::string_view text, FileState& state,
 }
 
 void ReceiptPrinter::comment(std::string_view text, const ReceiptSettings& settings) {
-    const std::size_t width = settings.ecrt == "pos21" ? 20 : 24;
+    const std::size_t width = settings.pos21 ? 20 : 24;
     const std::string prepared =
-        PrepareRegisterText(greekCnv_, mikro_, UpperCp1253(Field(text, 7, width)), false);
+        PrepareRegisterText(converter_, mikro_, UpperCp1253(Field(text, 7, width)), false);
     send("KXCO " + prepared.substr(0, 20), false);
     send("KXCO " + std::string(20, '-'), false);
 }
@@ -257,7 +259,7 @@ void ReceiptPrinter::programming(std::string_view text, FileState& state,
     line.linetype = ReceiptLine::kRaw;
     std::string command = UpperCp1253(TrimBlanks(Field(text, 6, 90)));
     if (command.rfind("KY", 0) != 0) command = "KP" + command;
-    line.char_ = PrepareRegisterText(greekCnv_, mikro_, command, false);
+    line.char_ = PrepareRegisterText(converter_, mikro_, command, false);
     sender_.comms(line, settings, ZeroSubtotal);
 }
 

@@ -1,20 +1,21 @@
 // ReceiptPrinter reads one print file of the host application and puts it on the register: it
 // recognises every record, translates it into key commands and sends them as it reads, so the
 // register prints while the file is still being read. It owns the receipt flags that outlive one
-// record (ZeroSubtotal, FooterPending); the main window owns the printer.
+// record (ZeroSubtotal, FooterPending); the engine owns the printer and answers its
+// ReceiptNotices.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "config/settings_values.h"
 #include "config/vat_table.h"
 #include "greek/greek_mikro.h"
 #include "greek/text_converter.h"
 #include "link/fiscal_tec_module.h"
-#include "maintenance/reports.h"
+#include "link/notices.h"
 #include "receipt/receipt_sender.h"
-#include "receipt/receipt_settings.h"
 
 namespace varkon {
 
@@ -26,10 +27,19 @@ struct GetDataResult {
     std::string description;
 };
 
+// What printing a receipt needs from the window beside the notices: the progress bar, and the
+// daily Z report that a report record asks for.
+class ReceiptNotices : public virtual Notices {
+  public:
+    virtual void setProgressMax(double maximum) = 0;
+    virtual void setProgress(double value) = 0;
+    virtual void runDailyZReport() = 0;
+};
+
 class ReceiptPrinter {
   public:
-    ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText, TextConverter& GreekCnv,
-                   GreekMikro& mikro, Reports& reports);
+    ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText, TextConverter& converter,
+                   GreekMikro& mikro, ReceiptNotices& notices);
 
     // Reads the print file `file` (code page 1253 path) twice: once to count its lines for the
     // progress bar Indicator, once to translate and send it.
@@ -57,9 +67,9 @@ class ReceiptPrinter {
 
     FiscalTecModule& link_;
     std::string& ecrErrorText_;
-    TextConverter& greekCnv_;
+    TextConverter& converter_;
     GreekMikro& mikro_;
-    Reports& reports_;
+    ReceiptNotices& notices_;
     ReceiptSender sender_;
 };
 

@@ -2,10 +2,8 @@
 
 #include <optional>
 
-#include "app/base/surface.h"
 #include "greek/cp1253.h"
 #include "receipt/amounts.h"
-#include "receipt/receipt_settings.h"
 
 namespace varkon {
 
@@ -45,10 +43,9 @@ void ReceiptSender::send(const std::string& command) {
 }
 
 void ReceiptSender::comms(ReceiptLine& line, const ReceiptSettings& settings, bool ZeroSubtotal) {
-    Surface& surface = link_.messages().surface();
-    surface.setStatus(kPrintingStatus);
-    surface.setCaption(kPrintingCaption);
-    surface.repaint();
+    notices_.showStatus(kPrintingStatus);
+    notices_.showCaption(kPrintingCaption);
+    notices_.repaint();
 
     switch (line.linetype) {
         case ReceiptLine::kSale:
@@ -117,7 +114,7 @@ void ReceiptSender::sale(ReceiptLine& line, const ReceiptSettings& settings) {
         CommasForPoints(price);
         const std::optional<std::string> registerPrice = RegisterSalePrice(price);
         if (!registerPrice) {
-            link_.messages().ShowMessage(kBadPrice + Cp1253ToUtf8(line.price), kMsgExclamation);
+            notices_.showMessage(kBadPrice + Cp1253ToUtf8(line.price), kMsgExclamation);
             return;
         }
         if (StartsWith(line.quantity, '-')) {
@@ -128,7 +125,7 @@ void ReceiptSender::sale(ReceiptLine& line, const ReceiptSettings& settings) {
         line.price = *registerPrice;
     }
 
-    const bool keyboardOff = settings.keyboff == "true";
+    const bool keyboardOff = settings.keyboardOff;
     if (!line.CODE.empty()) {
         if (StartsWith(line.CODE, 'A')) send(kArticleCommand + Part(line.CODE, 1, 14));
         signStep(line);
@@ -154,21 +151,31 @@ void ReceiptSender::sale(ReceiptLine& line, const ReceiptSettings& settings) {
 }
 
 void ReceiptSender::payment(ReceiptLine& line, const ReceiptSettings& settings, bool ZeroSubtotal) {
-    const std::string& curr = settings.curr;
+    const Settlement settlement = settings.settlement;
     // A zero payment only closes a receipt whose total is zero. Settling always in the secondary
     // currency never carries an amount (the register takes the whole subtotal), so there the
     // empty amount is no zero payment: the receipt must still be settled.
-    if (LeadingNumber(line.price) == 0 && !ZeroSubtotal && curr != "2") return;
+    if (LeadingNumber(line.price) == 0 && !ZeroSubtotal &&
+        settlement != Settlement::kSecondCurrency) {
+        return;
+    }
     const bool amount = !line.price.empty() && line.price != "0";
-    if (curr == "0") {
-        send(amount ? "KX" + line.price + "T" + line.total : "KXT" + line.total);
-    } else if (curr == "1") {
-        send(amount ? "KX" + line.price + "T1" : "KXT1");
-    } else if (curr == "2") {
-        send("KXST");
-        send("KXT2");
-    } else if (curr == "3") {
-        send(amount ? "KX" + line.price + "T3" : "KXT3");
+    switch (settlement) {
+        case Settlement::kTenderKey:
+            send(amount ? "KX" + line.price + "T" + line.total : "KXT" + line.total);
+            break;
+        case Settlement::kMainCurrency:
+            send(amount ? "KX" + line.price + "T1" : "KXT1");
+            break;
+        case Settlement::kSecondCurrency:
+            send("KXST");
+            send("KXT2");
+            break;
+        case Settlement::kThirdCurrency:
+            send(amount ? "KX" + line.price + "T3" : "KXT3");
+            break;
+        case Settlement::kNone:
+            break;
     }
 }
 

@@ -1,21 +1,21 @@
 // ReceiptSender holds `comms`, the step that turns one ReceiptLine into the register's key
 // commands and sends them one by one through the link. It keeps nothing between records; the
-// link and the main window's reply text belong to the caller.
+// link, the engine's reply text and the notices belong to the caller.
 #pragma once
 
 #include <string>
 
+#include "config/settings_values.h"
 #include "link/fiscal_tec_module.h"
+#include "link/notices.h"
 #include "receipt/receipt_line.h"
 
 namespace varkon {
 
-struct ReceiptSettings;
-
 class ReceiptSender {
   public:
-    ReceiptSender(FiscalTecModule& link, std::string& ecrErrorText)
-        : link_(link), ecrErrorText_(ecrErrorText) {}
+    ReceiptSender(FiscalTecModule& link, std::string& ecrErrorText, Notices& notices)
+        : link_(link), ecrErrorText_(ecrErrorText), notices_(notices) {}
 
     // Sends the record's commands. Rewrites `price` and `quantity` of a sale and resets
     // `linetype` to 0 after a line adjustment. ZeroSubtotal: the receipt's subtotal is zero or
@@ -33,6 +33,7 @@ class ReceiptSender {
 
     FiscalTecModule& link_;
     std::string& ecrErrorText_;
+    Notices& notices_;
 };
 
 }  // namespace varkon

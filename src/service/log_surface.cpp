@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/system.h"
+
 namespace varkon {
 namespace {
 
@@ -13,11 +15,7 @@ std::string TimeStamp() {
     const std::time_t seconds = system_clock::to_time_t(now);
     const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
+    LocalTime(seconds, local);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     char withMillis[40];
@@ -66,21 +64,16 @@ void LogSurface::setCaption(const std::string& text) {
     log("caption", text);
 }
 
-void LogSurface::setText(std::string_view control, const std::string& text) {
+void LogSurface::setText(Control control, const std::string& text) {
     auto it = texts_.find(control);
     if (it != texts_.end() && it->second == text) return;
-    texts_[std::string(control)] = text;
-    log(control, text);
+    texts_[control] = text;
+    log(ControlName(control), text);
 }
 
-std::string LogSurface::text(std::string_view control) const {
-    auto it = texts_.find(control);
-    return it == texts_.end() ? std::string() : it->second;
-}
-
-void LogSurface::setVisible(std::string_view window, bool visible) {
+void LogSurface::setVisible(Window window, bool visible) {
     // The main window's visibility means nothing here; another window is worth a line.
-    if (window != "Varkon" && visible) log("window", window);
+    if (window != Window::kMain && visible) log("window", WindowName(window));
 }
 
 int LogSurface::messageBox(const std::string& text, int style, const std::string& title) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/base/surface.h"
+#include "app/surface.h"
 
 namespace varkon {
 
@@ -33,15 +33,13 @@ class LogSurface final : public Surface {
 
     void setStatus(const std::string& text) override;
     void setCaption(const std::string& text) override;
-    void setText(std::string_view control, const std::string& text) override;
-    std::string text(std::string_view control) const override;
-    void setEnabled(std::string_view, bool) override {}
-    void setDefault(std::string_view, bool) override {}
-    void setFocus(std::string_view) override {}
-    void setVisible(std::string_view window, bool visible) override;
-    void setProgressMax(double maximum) override { progressMax_ = maximum; }
-    void setProgress(double value) override { progress_ = value; }
-    double progress() const override { return progress_; }
+    void setText(Control control, const std::string& text) override;
+    void setEnabled(Control, bool) override {}
+    void setDefault(Control, bool) override {}
+    void setFocus(Control) override {}
+    void setVisible(Window window, bool visible) override;
+    void setProgressMax(double) override {}
+    void setProgress(double) override {}
     void clearDrawing() override {}
     void drawText(const std::string& line) override { log("draw", line); }
     int messageBox(const std::string& text, int style, const std::string& title) override;
@@ -51,11 +49,9 @@ class LogSurface final : public Surface {
     bool stopping();
 
     std::ostream& out_;
-    std::map<std::string, std::string, std::less<>> texts_;
+    std::map<Control, std::string> texts_;  // what each control shows, to log changes only
     std::string status_;
     std::string caption_;
-    double progress_ = 0;
-    double progressMax_ = 100;
 };
 
 }  // namespace varkon

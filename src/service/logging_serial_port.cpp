@@ -8,6 +8,7 @@ int LoggingSerialPort::open(const std::string& portName, const std::string& line
     const int status = port_->open(portName, lineSettings);
     log_.log("port", "open " + Cp1253ToUtf8(portName) + " " + lineSettings + " -> " +
                          std::to_string(status));
+    if (status != 0) log_.log("port", "not opened: " + port_->openFailure());
     return status;
 }
 

@@ -20,6 +20,7 @@ class LoggingSerialPort final : public SerialPort {
     void close() override;
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
+    std::string openFailure() const override { return port_->openFailure(); }
 
   private:
     std::unique_ptr<SerialPort> port_;

@@ -15,129 +15,15 @@
 #include "app/varkon.h"
 #include "greek/cp1253.h"
 #include "link/serial_port.h"
+#include "platform/system.h"
 #include "service/log_surface.h"
 #include "service/logging_serial_port.h"
-
-#ifdef _WIN32
-#include <windows.h>
-
-#include <atomic>
-#include <thread>
-#else
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
-#endif
+#include "service/stop_signals.h"
 
 namespace varkon {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// ---- Stop requests (SIGTERM, SIGINT, console close). A signal can only reach the program
-// through process-wide state: a flag, and on POSIX a pipe that wakes the event loop at once.
-
-#ifdef _WIN32
-std::atomic<bool> gStop{false};
-
-BOOL WINAPI OnConsoleEvent(DWORD) {
-    gStop = true;
-    return TRUE;
-}
-
-bool StopRequested() {
-    return gStop;
-}
-
-void InstallStopHandlers() {
-    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
-}
-
-// Sleeps until `until` or a stop request, in steps short enough to notice the request.
-void WaitUntil(Clock::time_point until) {
-    const auto step = std::chrono::milliseconds(100);
-    while (!gStop && Clock::now() < until) {
-        auto left = until - Clock::now();
-        std::this_thread::sleep_for(left < step ? left : step);
-    }
-}
-#else
-volatile sig_atomic_t gStop = 0;
-int gWakeFd = -1;
-
-extern "C" void OnStopSignal(int) {
-    const int saved = errno;
-    gStop = 1;
-    if (gWakeFd >= 0) {
-        const char byte = 1;
-        [[maybe_unused]] ssize_t n = ::write(gWakeFd, &byte, 1);
-    }
-    errno = saved;
-}
-
-bool StopRequested() {
-    return gStop != 0;
-}
-
-int gWaitFd = -1;
-
-void InstallStopHandlers() {
-    int fds[2];
-    if (::pipe(fds) == 0) {
-        for (int fd : fds) {
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        }
-        gWaitFd = fds[0];
-        gWakeFd = fds[1];
-    }
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    // A register that hangs up must not end the service through a write.
-    signal(SIGPIPE, SIG_IGN);
-}
-
-// Sleeps in poll until `until` or a stop request; no busy waiting.
-void WaitUntil(Clock::time_point until) {
-    while (!gStop) {
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
-        if (left <= 0) return;
-        pollfd wake{gWaitFd, POLLIN, 0};
-        const int timeout = static_cast<int>(left > 1000 ? 1000 : left);
-        if (gWaitFd < 0) {
-            ::poll(nullptr, 0, timeout > 100 ? 100 : timeout);
-        } else if (::poll(&wake, 1, timeout) > 0) {
-            char drain[16];
-            while (::read(gWaitFd, drain, sizeof drain) > 0) {
-            }
-        }
-    }
-}
-#endif
-
-// ---- Options
-
-std::filesystem::path ProgramDirectory(const char* argv0) {
-    std::error_code ec;
-#ifdef _WIN32
-    wchar_t buffer[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) return std::filesystem::path(buffer).parent_path();
-#else
-    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) return self.parent_path();
-#endif
-    auto fromArgument = std::filesystem::absolute(argv0, ec).parent_path();
-    return ec ? std::filesystem::path(".") : fromArgument;
-}
 
 LinkTimings Timings() {
     LinkTimings timings;
@@ -182,8 +68,8 @@ int RunEventLoop(Varkon& engine) {
             break;
         }
         auto now = Clock::now();
-        job.follow(engine.Timer1, now);
-        watchdog.follow(engine.Timer2, now);
+        job.follow(engine.jobTimer(), now);
+        watchdog.follow(engine.watchdogTimer(), now);
         Clock::time_point next = now + std::chrono::seconds(1);
         if (job.armed() && job.due() < next) next = job.due();
         if (watchdog.armed() && watchdog.due() < next) next = watchdog.due();
@@ -191,14 +77,14 @@ int RunEventLoop(Varkon& engine) {
         if (StopRequested()) continue;
 
         now = Clock::now();
-        if (watchdog.armed() && now >= watchdog.due() && engine.Timer2.enabled) {
+        if (watchdog.armed() && now >= watchdog.due() && engine.watchdogTimer().enabled) {
             watchdog.fired();
-            engine.onTimer2();
+            engine.onWatchdogTick();
         }
         now = Clock::now();
-        if (!engine.finished() && job.armed() && now >= job.due() && engine.Timer1.enabled) {
+        if (!engine.finished() && job.armed() && now >= job.due() && engine.jobTimer().enabled) {
             job.fired();
-            engine.onTimer1();
+            engine.onJobTick();
         }
     }
     return engine.exitCode();

@@ -95,10 +95,10 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Varkon"));
     buildControls();
     buildMenus();
-    timer1_.setObjectName(QStringLiteral("Timer1"));
-    timer2_.setObjectName(QStringLiteral("Timer2"));
-    connect(&timer1_, &QTimer::timeout, this, [this] { onTick(1); });
-    connect(&timer2_, &QTimer::timeout, this, [this] { onTick(2); });
+    jobTimer_.setObjectName(QStringLiteral("Timer1"));
+    watchdogTimer_.setObjectName(QStringLiteral("Timer2"));
+    connect(&jobTimer_, &QTimer::timeout, this, [this] { onJobTimer(); });
+    connect(&watchdogTimer_, &QTimer::timeout, this, [this] { onWatchdogTimer(); });
     messageBoxFunction_ = [this](const std::string& text, int style, const std::string& title) {
         QWidget* parent = QApplication::activeWindow();
         return ShowMessageBox(parent != nullptr ? parent : this, text, style, title);
@@ -192,6 +192,10 @@ void MainWindow::buildControls() {
     counter->addStretch(1);
     middle->addLayout(counter);
     label1->setBuddy(receipt);
+    // The operator may type a new count; the engine counts on from it.
+    connect(receipt, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (engine_ != nullptr) engine_->receiptCounterEdited(text.toStdString());
+    });
     controls_[label1->objectName()] = label1;
     controls_[receipt->objectName()] = receipt;
 
@@ -222,9 +226,9 @@ void MainWindow::buildControls() {
     buttons->addStretch(1);
     layout->addLayout(buttons);
     connect(command1, &QPushButton::clicked, this,
-            [this] { callEngine([](Varkon& engine) { engine.Command1_Click(); }); });
+            [this] { callEngine([](Varkon& engine) { engine.startPrinting(); }); });
     connect(command2, &QPushButton::clicked, this,
-            [this] { callEngine([](Varkon& engine) { engine.Command2_Click(); }); });
+            [this] { callEngine([](Varkon& engine) { engine.stopPrinting(); }); });
 
     drawingLayer_ = new DrawingLayer(central);
     drawingLayer_->setGeometry(central->rect());
@@ -255,6 +259,9 @@ void MainWindow::buildMenus() {
     auto engineCall = [this](void (Varkon::*handler)()) {
         return [this, handler] { callEngine([handler](Varkon& engine) { (engine.*handler)(); }); };
     };
+    auto report = [this](Report which) {
+        return [this, which] { callEngine([which](Varkon& engine) { engine.runReport(which); }); };
+    };
     auto addMenu = [this](QWidget* parent, const char* name, const char* caption) {
         auto* menu = new QMenu(QString::fromUtf8(caption), parent);
         menu->setObjectName(QString::fromUtf8(name));
@@ -273,34 +280,31 @@ void MainWindow::buildMenus() {
 
     QMenu* settings = addMenu(bar, "Settings", "Επιλογές");
     addItem(settings, "param", "Παράμετροι", QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
-        callEngine([](Varkon& engine) { engine.param_Click(); });
+        callEngine([](Varkon& engine) { engine.openSettings(); });
         if (!ended_) {
             openSettings();
         }
     });
     QMenu* help = addMenu(settings, "help", "Bοήθεια");
     addItem(help, "help_text", "Ρυθμίσεις", QKeySequence(Qt::CTRL | Qt::Key_B),
-            engineCall(&Varkon::help_text_Click));
+            engineCall(&Varkon::showHelp));
     addItem(help, "basic_programming", "Βασικός Προγρ. Ταμειακής", QKeySequence(),
-            engineCall(&Varkon::basic_programming_Click));
+            engineCall(&Varkon::runBasicProgramming));
 
     QMenu* exit = addMenu(bar, "exit", "Έξοδος");
     addItem(exit, "end", "Τερματισμός Varkon", QKeySequence(Qt::CTRL | Qt::Key_E),
-            engineCall(&Varkon::end_Click));
+            engineCall(&Varkon::endProgram));
     addItem(exit, "about", "Περί Varkon", QKeySequence(Qt::CTRL | Qt::Key_A),
             [this] { showAbout(); });
 
     QMenu* reports = addMenu(bar, "reports", "Ισοζύγια");
     QMenu* xreports = addMenu(reports, "xreports", "Ισοζύγια 'X'");
-    addItem(xreports, "xrep0", "Iσοζ. Χ (Οικονομικό)", QKeySequence(),
-            engineCall(&Varkon::xrep0_Click));
-    addItem(xreports, "xrep5", "Iσοζ. Χ (Περιόδου)", QKeySequence(),
-            engineCall(&Varkon::xrep5_Click));
+    addItem(xreports, "xrep0", "Iσοζ. Χ (Οικονομικό)", QKeySequence(), report(Report::kXFinancial));
+    addItem(xreports, "xrep5", "Iσοζ. Χ (Περιόδου)", QKeySequence(), report(Report::kXPeriod));
     QMenu* zreports = addMenu(reports, "zreports", "Ισοζύγια 'Z'");
     addItem(zreports, "zrep021", "Iσοζ. Z (Οικονομικό-Hμερήσιο)", QKeySequence(),
-            engineCall(&Varkon::zrep021_Click));
-    addItem(zreports, "zrep521", "Iσοζ. Z (Περιόδου)", QKeySequence(),
-            engineCall(&Varkon::zrep521_Click));
+            report(Report::kZDaily));
+    addItem(zreports, "zrep521", "Iσοζ. Z (Περιόδου)", QKeySequence(), report(Report::kZPeriod));
     reports->menuAction()->setEnabled(false);
 }
 
@@ -366,17 +370,21 @@ void MainWindow::callEngine(const std::function<void(Varkon&)>& call) {
     finishIfEnded();
 }
 
-void MainWindow::onTick(int which) {
+void MainWindow::onJobTimer() {
+    onTick(&Varkon::onJobTick);
+}
+
+void MainWindow::onWatchdogTimer() {
+    onTick(&Varkon::onWatchdogTick);
+}
+
+void MainWindow::onTick(void (Varkon::*tick)()) {
     // A tick that falls due while the engine is still busy (an exchange waiting, a message box
     // open) is dropped; the timer brings the next one.
     if (engineDepth_ > 0 || modalDepth_ > 0) {
         return;
     }
-    if (which == 1) {
-        callEngine([](Varkon& engine) { engine.onTimer1(); });
-    } else {
-        callEngine([](Varkon& engine) { engine.onTimer2(); });
-    }
+    callEngine([tick](Varkon& engine) { (engine.*tick)(); });
 }
 
 void MainWindow::syncTimer(QTimer& timer, const TimerState& state) {
@@ -392,8 +400,8 @@ void MainWindow::syncTimers() {
     if (engine_ == nullptr || ended_) {
         return;
     }
-    syncTimer(timer1_, engine_->Timer1);
-    syncTimer(timer2_, engine_->Timer2);
+    syncTimer(jobTimer_, engine_->jobTimer());
+    syncTimer(watchdogTimer_, engine_->watchdogTimer());
 }
 
 void MainWindow::finishIfEnded() {
@@ -405,8 +413,8 @@ void MainWindow::finishIfEnded() {
 void MainWindow::endProgram() {
     ended_ = true;
     exitCode_ = engine_->exitCode();
-    timer1_.stop();
-    timer2_.stop();
+    jobTimer_.stop();
+    watchdogTimer_.stop();
     if (settings_) {
         settings_->hide();
     }
@@ -443,8 +451,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     // Enter presses the default button, as in a dialog.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        for (const char* name : {"Command1", "Command2"}) {
-            auto* button = qobject_cast<QPushButton*>(control(name));
+        for (Control which : {Control::kStartButton, Control::kStopButton}) {
+            auto* button = qobject_cast<QPushButton*>(control(which));
             if (button != nullptr && button->isDefault() && button->isEnabled()) {
                 button->click();
                 return;
@@ -471,7 +479,7 @@ void MainWindow::openSettings() {
     settings_ = std::make_unique<SettingsDialog>(
         [this](const std::string& text, int style, const std::string& title) {
             if (engine_ != nullptr) {
-                return engine_->messages().ShowMessage(text, style, title);
+                return engine_->showMessage(text, style, title);
             }
             return messageBox(text, style, title);
         },
@@ -508,12 +516,8 @@ void MainWindow::setCaption(const std::string& text) {
     setWindowTitle(ToQString(text));
 }
 
-void MainWindow::setText(std::string_view name, const std::string& text) {
-    if (name == "comstattxt") {
-        setStatus(text);
-        return;
-    }
-    QObject* object = control(name);
+void MainWindow::setText(Control which, const std::string& text) {
+    QObject* object = control(which);
     if (auto* label = qobject_cast<QLabel*>(object)) {
         label->setText(ToQString(text));
     } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
@@ -524,8 +528,6 @@ void MainWindow::setText(std::string_view name, const std::string& text) {
         menu->setTitle(ToQString(text));
     } else if (auto* action = qobject_cast<QAction*>(object)) {
         action->setText(ToQString(text));
-    } else if (name == "Varkon") {
-        setCaption(text);
     }
 }
 
@@ -550,8 +552,8 @@ std::string MainWindow::text(std::string_view name) const {
     return value.toStdString();
 }
 
-void MainWindow::setEnabled(std::string_view name, bool enabled) {
-    QObject* object = control(name);
+void MainWindow::setEnabled(Control which, bool enabled) {
+    QObject* object = control(which);
     if (auto* menu = qobject_cast<QMenu*>(object)) {
         menu->menuAction()->setEnabled(enabled);
     } else if (auto* action = qobject_cast<QAction*>(object)) {
@@ -561,33 +563,37 @@ void MainWindow::setEnabled(std::string_view name, bool enabled) {
     }
 }
 
-void MainWindow::setDefault(std::string_view name, bool isDefault) {
-    if (auto* button = qobject_cast<QPushButton*>(control(name))) {
+void MainWindow::setDefault(Control which, bool isDefault) {
+    if (auto* button = qobject_cast<QPushButton*>(control(which))) {
         button->setDefault(isDefault);
     }
 }
 
-void MainWindow::setFocus(std::string_view name) {
-    if (auto* widget = qobject_cast<QWidget*>(control(name))) {
+void MainWindow::setFocus(Control which) {
+    if (auto* widget = qobject_cast<QWidget*>(control(which))) {
         widget->setFocus(Qt::OtherFocusReason);
     }
 }
 
-void MainWindow::setVisible(std::string_view window, bool visible) {
-    if (window == "Varkon") {
-        QMainWindow::setVisible(visible);
-    } else if (window == "frmparam") {
-        if (visible) {
-            openSettings();
-        } else if (settings_) {
-            settings_->hide();
-        }
-    } else if (window == "frmAbout") {
-        if (visible) {
-            showAbout();
-        } else if (about_) {
-            about_->hide();
-        }
+void MainWindow::setVisible(Window window, bool visible) {
+    switch (window) {
+        case Window::kMain:
+            QMainWindow::setVisible(visible);
+            break;
+        case Window::kSettings:
+            if (visible) {
+                openSettings();
+            } else if (settings_) {
+                settings_->hide();
+            }
+            break;
+        case Window::kAbout:
+            if (visible) {
+                showAbout();
+            } else if (about_) {
+                about_->hide();
+            }
+            break;
     }
 }
 

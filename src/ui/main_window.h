@@ -1,5 +1,6 @@
 // The main window Varkon of the desktop program: the controls, the option panel and the menus,
-// shown through the Surface the engine writes to, and the two QTimers that tick the engine.
+// shown through the Surface the engine writes to, and the two QTimers that tick the engine (the
+// job timer "Timer1" and the watchdog "Timer2", as the window has always named them).
 // The window owns its widgets, the settings dialog and the about box; the engine is the caller's.
 #pragma once
 
@@ -13,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/base/surface.h"
+#include "app/surface.h"
 #include "ui/message_box.h"
 
 class QAction;
@@ -57,24 +58,27 @@ class MainWindow : public QMainWindow, public Surface {
     AboutBox* aboutBox() const;
     // The lines on the window's drawing surface.
     const std::vector<QString>& drawing() const;
-    QTimer& timer1() { return timer1_; }
-    QTimer& timer2() { return timer2_; }
-    // A tick of Timer1 (1) or Timer2 (2), as the QTimers deliver it; dropped while the engine
-    // is busy or a message box is open.
-    void onTick(int which);
+    QTimer& jobTimer() { return jobTimer_; }
+    QTimer& watchdogTimer() { return watchdogTimer_; }
+    // A tick of a timer, as the QTimers deliver it; dropped while the engine is busy or a
+    // message box is open.
+    void onJobTimer();
+    void onWatchdogTimer();
+
+    // What a control of the window shows now, by its name ("comstattxt", "receipt", ...), with
+    // the status text's line ends as CR LF. For the tests; the engine never reads the window.
+    std::string text(std::string_view name) const;
 
     // Surface
     void setStatus(const std::string& text) override;
     void setCaption(const std::string& text) override;
-    void setText(std::string_view control, const std::string& text) override;
-    std::string text(std::string_view control) const override;
-    void setEnabled(std::string_view control, bool enabled) override;
-    void setDefault(std::string_view control, bool isDefault) override;
-    void setFocus(std::string_view control) override;
-    void setVisible(std::string_view window, bool visible) override;
+    void setText(Control control, const std::string& text) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setDefault(Control control, bool isDefault) override;
+    void setFocus(Control control) override;
+    void setVisible(Window window, bool visible) override;
     void setProgressMax(double maximum) override;
     void setProgress(double value) override;
-    double progress() const override { return progressValue_; }
     void clearDrawing() override;
     void drawText(const std::string& line) override;
     int messageBox(const std::string& text, int style, const std::string& title) override;
@@ -95,11 +99,13 @@ class MainWindow : public QMainWindow, public Surface {
     QAction* addItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& keys,
                      std::function<void()> onClick);
     QObject* control(std::string_view name) const;
+    QObject* control(Control control) const { return this->control(ControlName(control)); }
     bool reachable(const QAction* action) const;
 
     // Every call into the engine goes through here: the QTimers follow the engine's timer state
     // afterwards, and an engine that has ended the program closes the window.
     void callEngine(const std::function<void(Varkon&)>& call);
+    void onTick(void (Varkon::*tick)());
     void syncTimers();
     static void syncTimer(QTimer& timer, const TimerState& state);
     void finishIfEnded();
@@ -115,8 +121,8 @@ class MainWindow : public QMainWindow, public Surface {
     QPlainTextEdit* comstattxt_ = nullptr;
     QProgressBar* indicator_ = nullptr;
     DrawingLayer* drawingLayer_ = nullptr;
-    QTimer timer1_;
-    QTimer timer2_;
+    QTimer jobTimer_;
+    QTimer watchdogTimer_;
     std::unique_ptr<SettingsDialog> settings_;
     std::unique_ptr<AboutBox> about_;
     MessageBoxFunction messageBoxFunction_;

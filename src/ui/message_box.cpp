@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QString>
 
-#include "app/base/surface.h"
+#include "link/notices.h"
 
 namespace varkon {
 

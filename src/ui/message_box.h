@@ -1,5 +1,5 @@
 // The modal message box of the desktop program: a style number (buttons plus icon, the values of
-// app/base/surface.h) turned into a QMessageBox, and the answer turned back into 1 or 2.
+// link/notices.h) turned into a QMessageBox, and the answer turned back into 1 or 2.
 // The caller owns the parent window; the box lives only while it is shown.
 #pragma once
 

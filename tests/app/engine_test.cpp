@@ -77,14 +77,7 @@ class Register {
 
 class EngineTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        home_ = fs::current_path();
-        fs::current_path(dir.path());
-    }
-    void TearDown() override {
-        engine.reset();
-        fs::current_path(home_);
-    }
+    void TearDown() override { engine.reset(); }
 
     // param.ini: port com1 (the pseudo-terminal), numbered files "print" in the temp folder.
     void settings(const std::string& lines = "[multi type] true\r\n[Defacto_]=no\r\n") {
@@ -107,6 +100,7 @@ class EngineTest : public ::testing::Test {
         EngineOptions options;
         options.arguments = Utf8ToCp1253(arguments);
         options.programDir = dir.path();
+        options.workDir = dir.path();
         options.timings.replyWindow = 200ms;
         options.timings.readPerByte = 0ms;
         options.timings.readExtra = 10ms;
@@ -118,12 +112,12 @@ class EngineTest : public ::testing::Test {
     }
     Varkon& ready() {
         make().load();
-        engine->onTimer2();
+        engine->onWatchdogTick();
         EXPECT_EQ(kReady, surface.status);
         return *engine;
     }
     Varkon& running() {
-        ready().Command1_Click();
+        ready().startPrinting();
         return *engine;
     }
     bool exists(const std::string& name) const { return fs::exists(dir / name); }
@@ -133,9 +127,6 @@ class EngineTest : public ::testing::Test {
     RecordingSurface surface;
     RecordingLauncher launcher;
     std::unique_ptr<Varkon> engine;
-
-  private:
-    fs::path home_;
 };
 
 // ---- Start-up
@@ -144,25 +135,28 @@ TEST_F(EngineTest, StartUpFillsTheOptionPanelAndSearchesForTheRegister) {
     settings("[print_desc] true\r\n[comments] fals\r\n[currency]=2\r\n[multi type] true\r\n");
     Varkon& v = make();
     v.load();
-    EXPECT_EQ("print @Path : " + dir.path().string() + "/", surface.text("filetxt"));
+    EXPECT_EQ("print @Path : " + dir.path().string() + "/", surface.text(Control::kFileValue));
     EXPECT_EQ("com1|Να Εκτυπώνεται|Οχι|Δευτερεύων Νομισμα",
-              surface.text("serialtxt") + "|" + surface.text("desctxt") + "|" +
-                  surface.text("commentstxt") + "|" + surface.text("currtxt"));
+              surface.text(Control::kPortValue) + "|" + surface.text(Control::kDescriptionValue) +
+                  "|" + surface.text(Control::kCommentsValue) + "|" +
+                  surface.text(Control::kCurrencyValue));
     EXPECT_EQ(kSearching, surface.status);
     EXPECT_EQ("Varkon- Αναζήτηση", surface.caption);
-    EXPECT_FALSE(surface.enabled("Command1") || surface.enabled("Command2") ||
-                 surface.enabled("reports"));
-    EXPECT_TRUE(v.Timer2.enabled && v.Timer2.interval == 1000 && !v.Timer1.enabled);
+    EXPECT_FALSE(surface.enabled(Control::kStartButton) || surface.enabled(Control::kStopButton) ||
+                 surface.enabled(Control::kReportsMenu));
+    EXPECT_TRUE(v.watchdogTimer().enabled && v.watchdogTimer().interval == 1000 &&
+                !v.jobTimer().enabled);
 
     // A currency other than 0, 1 or 2 leaves the label as it was; any comment setting but
     // "fals" ("true", then none at all) reads yes, with its Latin N.
     settings("[comments] true \r\n[currency]=3\r\n[multi type] true\r\n");
     make().load();
     EXPECT_EQ("Nαι|Δευτερεύων Νομισμα",
-              surface.text("commentstxt") + "|" + surface.text("currtxt"));
+              surface.text(Control::kCommentsValue) + "|" + surface.text(Control::kCurrencyValue));
     settings("[currency]=0\r\n");
     make().load();
-    EXPECT_EQ("Nαι|Κύριο Νόμισμα", surface.text("commentstxt") + "|" + surface.text("currtxt"));
+    EXPECT_EQ("Nαι|Κύριο Νόμισμα",
+              surface.text(Control::kCommentsValue) + "|" + surface.text(Control::kCurrencyValue));
 }
 
 TEST_F(EngineTest, StartUpThatCannotGoOnEndsWithItsStatus) {
@@ -201,15 +195,15 @@ TEST_F(EngineTest, RegisterAnsweringTheSecondProbeMakesTheWindowReady) {
     startRegister({"--silent", "4"});  // every send of the first probe
     Varkon& v = make();
     v.load();
-    v.onTimer2();
+    v.onWatchdogTick();
     EXPECT_EQ("Ταμειακή OFF-Line !!!\r\nΠροσπάθεια 1/3", surface.status);
     EXPECT_EQ("Varkon- Σφάλμα !", surface.caption);
-    v.onTimer2();
+    v.onWatchdogTick();
     EXPECT_EQ(kReady, surface.status);
     EXPECT_EQ("Varkon- Έτοιμο", surface.caption);
-    EXPECT_TRUE(surface.enabled("Command1") && surface.isDefault("Command1") &&
-                surface.enabled("reports"));
-    EXPECT_FALSE(v.Timer2.enabled || v.Timer1.enabled);
+    EXPECT_TRUE(surface.enabled(Control::kStartButton) &&
+                surface.isDefault(Control::kStartButton) && surface.enabled(Control::kReportsMenu));
+    EXPECT_FALSE(v.watchdogTimer().enabled || v.jobTimer().enabled);
 }
 
 TEST_F(EngineTest, SilentRegisterGetsThreeProbesInTheProgramsWholeLife) {
@@ -218,16 +212,16 @@ TEST_F(EngineTest, SilentRegisterGetsThreeProbesInTheProgramsWholeLife) {
     Varkon& v = make();
     v.load();
     for (int tick = 1; tick <= 3; ++tick) {
-        v.onTimer2();
+        v.onWatchdogTick();
         EXPECT_EQ("Ταμειακή OFF-Line !!!\r\nΠροσπάθεια " + std::to_string(tick) + "/3",
                   surface.status);
     }
     const int sent = reg->count("KXCL");
-    v.onTimer2();
-    EXPECT_FALSE(v.Timer2.enabled);
+    v.onWatchdogTick();
+    EXPECT_FALSE(v.watchdogTimer().enabled);
     v.settingsClosed();  // the settings dialog turns the watchdog on again
-    v.onTimer2();
-    EXPECT_FALSE(v.Timer2.enabled);
+    v.onWatchdogTick();
+    EXPECT_FALSE(v.watchdogTimer().enabled);
     EXPECT_EQ(sent, reg->count("KXCL"));
     EXPECT_FALSE(v.finished());
 }
@@ -235,40 +229,41 @@ TEST_F(EngineTest, SilentRegisterGetsThreeProbesInTheProgramsWholeLife) {
 TEST_F(EngineTest, AutostarStartsTheJobLoopWhenTheRegisterAnswers) {
     settings("[multi type] true\r\n[AutoStar]=yes\r\n");
     make().load();
-    engine->onTimer2();
-    EXPECT_TRUE(engine->Timer1.enabled);
+    engine->onWatchdogTick();
+    EXPECT_TRUE(engine->jobTimer().enabled);
     EXPECT_EQ(kWaiting, surface.status);
 }
 
 TEST_F(EngineTest, StartAndStopSwitchTheJobLoop) {
     settings();
     Varkon& v = running();
-    EXPECT_TRUE(v.Timer1.enabled && v.Timer1.interval == 1000);
+    EXPECT_TRUE(v.jobTimer().enabled && v.jobTimer().interval == 1000);
     EXPECT_EQ("Varkon- Αναμονή", surface.caption);
-    EXPECT_FALSE(surface.enabled("Command1") || surface.enabled("reports") ||
-                 surface.enabled("Settings"));
-    v.onTimer1();  // no job: the port is released between jobs
+    EXPECT_FALSE(surface.enabled(Control::kStartButton) || surface.enabled(Control::kReportsMenu) ||
+                 surface.enabled(Control::kSettingsMenu));
+    v.onJobTick();  // no job: the port is released between jobs
     EXPECT_EQ(0, v.link().PortHandle());
 
-    v.Command2_Click();
-    EXPECT_FALSE(v.Timer1.enabled);
+    v.stopPrinting();
+    EXPECT_FALSE(v.jobTimer().enabled);
     EXPECT_EQ(kStopped, surface.status);
     EXPECT_EQ("Varkon- Διακόπηκε", surface.caption);
-    EXPECT_TRUE(surface.enabled("Command1") && surface.enabled("reports") &&
-                surface.enabled("Settings") && !surface.enabled("Command2"));
+    EXPECT_TRUE(surface.enabled(Control::kStartButton) && surface.enabled(Control::kReportsMenu) &&
+                surface.enabled(Control::kSettingsMenu) && !surface.enabled(Control::kStopButton));
     EXPECT_NE(0, v.link().PortHandle());  // open again for the reports
 }
 
 TEST_F(EngineTest, StartCommandForBacktickArgumentsIsLaunchedOrItsErrorsListed) {
     Varkon& v = make("com1,9600,print.1,0,mikro,1110000`");
     dir.write("cop2fis.bat", "");
-    v.Command1_Click();
-    EXPECT_EQ(std::vector<std::string>{"cop2fis.bat|min"}, launcher.launches);
-    EXPECT_EQ(3000, v.Timer1.interval);  // with arguments the design interval stays
+    v.startPrinting();
+    // The start command of the work folder, started minimised.
+    EXPECT_EQ(std::vector<std::string>{(dir / "cop2fis.bat").string() + "|min"}, launcher.launches);
+    EXPECT_EQ(3000, v.jobTimer().interval);  // with arguments the design interval stays
 
     fs::remove(dir / "cop2fis.bat");
     dir.write("error.lst", "E53 File not found\r\nE5  other\r\n 53 Check it\r\nE75 x\r\n");
-    v.Command1_Click();
+    v.startPrinting();
     EXPECT_EQ(kExitJobFailed, v.exitCode());
     EXPECT_EQ((std::vector<std::string>{"53", "E53 File not found", " 53 Check it"}),
               surface.drawing);
@@ -282,7 +277,7 @@ TEST_F(EngineTest, NumberedModeTakesTheLowestNonEmptyFileAndCountsIt) {
     drop("print.1", "");
     drop("print.3");
     drop("print");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_FALSE(exists("print.3"));
     EXPECT_TRUE(exists("print.1") && exists("print") && exists("journal.txt"));
     EXPECT_EQ("1\r\n", dir.read("receipt.txt"));
@@ -290,29 +285,29 @@ TEST_F(EngineTest, NumberedModeTakesTheLowestNonEmptyFileAndCountsIt) {
     EXPECT_EQ(0, v.link().PortHandle());
 
     drop("print.7");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
-    EXPECT_EQ("2", surface.text("receipt"));
+    EXPECT_EQ("2", surface.text(Control::kReceiptCounter));
 
     // The operator may type into the counter: only its leading digits count.
-    surface.setText("receipt", "41 receipts");
+    v.receiptCounterEdited("41 receipts");
     drop("print.8");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_EQ("42\r\n", dir.read("receipt.txt"));
-    surface.setText("receipt", "none");
+    v.receiptCounterEdited("none");
     drop("print.9");
-    v.onTimer1();
-    EXPECT_EQ("1", surface.text("receipt"));
+    v.onJobTick();
+    EXPECT_EQ("1", surface.text(Control::kReceiptCounter));
 }
 
 TEST_F(EngineTest, WithoutADefactoSettingOnlyNonameIsLookedFor) {
     settings("[multi type] true\r\n");
     Varkon& v = running();
     drop("print.1");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_TRUE(exists("print.1"));
     drop("noname.prn");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_FALSE(exists("noname.prn"));
     EXPECT_EQ("1\r\n", dir.read("receipt.txt"));
 }
@@ -324,25 +319,25 @@ TEST_F(EngineTest, PatternTakesTheFirstMatchingOrdinaryFileAtEachTick) {
     drop("a.PRN");
     drop(".hidden.prn");
     fs::create_directory(dir / "c.prn");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_FALSE(exists("a.PRN"));
     EXPECT_TRUE(exists("b.prn"));
-    v.onTimer1();
-    v.onTimer1();
+    v.onJobTick();
+    v.onJobTick();
     EXPECT_FALSE(exists("b.prn"));
     EXPECT_TRUE(exists(".hidden.prn"));
-    EXPECT_EQ("2", surface.text("receipt"));
+    EXPECT_EQ("2", surface.text(Control::kReceiptCounter));
 }
 
 TEST_F(EngineTest, FileStillBeingWrittenIsNotTakenUntilItSettles) {
     settings();
     Varkon& v = running();
     dir.write("print.1", kJob);  // written just now
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_TRUE(exists("print.1"));
     EXPECT_FALSE(exists("receipt.txt"));
     fs::last_write_time(dir / "print.1", fs::file_time_type::clock::now() - 10s);
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_FALSE(exists("print.1"));
     EXPECT_EQ(1, reg->count("KY1"));
 }
@@ -353,17 +348,17 @@ TEST_F(EngineTest, ConverterGetsThePrintFileAsOneArgumentAndItsMarkerIsAwaited) 
     dir.write("end.txt", "old");
     launcher.onStart = [&] { dir.write("end.txt", "done"); };
     drop("print.1");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_EQ(std::vector<std::string>{"conv|/q|" + dir.path().string() + "/print.1|min"},
               launcher.launches);
     EXPECT_FALSE(exists("print.1"));
 
     launcher.onStart = nullptr;  // a converter that never finishes: the old marker is gone
     drop("print.2");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_TRUE(exists("print.2"));
     EXPECT_EQ(1u, surface.boxes.size());
-    EXPECT_EQ("1", surface.text("receipt"));
+    EXPECT_EQ("1", surface.text(Control::kReceiptCounter));
 }
 
 TEST_F(EngineTest, UnreadableSettingsAtATickKeepThePreviousOnes) {
@@ -371,7 +366,7 @@ TEST_F(EngineTest, UnreadableSettingsAtATickKeepThePreviousOnes) {
     Varkon& v = running();
     fs::remove(dir / "param.ini");
     drop("print.1");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_FALSE(exists("print.1"));
     EXPECT_TRUE(surface.boxes.empty());
 }
@@ -386,11 +381,11 @@ TEST_F(EngineTest, GivingUpADeletionRunsTheStopActionAndKeepsItsState) {
         GTEST_SKIP() << "this user may delete in a read-only folder";
     }
     surface.answers = {kAnswerCancel};
-    v.onTimer1();
+    v.onJobTick();
     fs::permissions(dir.path(), fs::perms::owner_write, fs::perm_options::add);
     EXPECT_TRUE(exists("print.1"));
     EXPECT_EQ(17, surface.boxes.back().style);
-    EXPECT_FALSE(v.Timer1.enabled);
+    EXPECT_FALSE(v.jobTimer().enabled);
     EXPECT_EQ(kStopped, surface.status);
     EXPECT_NE(0, v.link().PortHandle());
 }
@@ -399,7 +394,7 @@ TEST_F(EngineTest, SingleFileModePrintsKeepsAProgramFileAndEnds) {
     settings("[multi type] false\r\n[file] job.PRG\r\n");
     Varkon& v = running();
     drop("job.PRG");
-    v.onTimer1();
+    v.onJobTick();
     EXPECT_EQ(1, reg->count("KY1"));
     EXPECT_TRUE(exists("job.PRG"));
     EXPECT_EQ("", dir.read("receipt.txt"));
@@ -409,7 +404,7 @@ TEST_F(EngineTest, SingleFileModePrintsKeepsAProgramFileAndEnds) {
 
 TEST_F(EngineTest, SingleFileOrOneShotWithoutItsFileEndsWithTheJobError) {
     settings("[multi type] false\r\n[file] job.prn\r\n");
-    running().onTimer1();
+    running().onJobTick();
     EXPECT_EQ(kExitJobFailed, engine->exitCode());
     EXPECT_EQ(0u, surface.boxes.at(0).text.find("Λάθος : 53\r"));
 
@@ -424,8 +419,8 @@ TEST_F(EngineTest, SingleFileOrOneShotWithoutItsFileEndsWithTheJobError) {
 TEST_F(EngineTest, EndMenuSendsTheEndSequenceLast) {
     settings();
     Varkon& v = running();
-    v.onTimer1();  // port closed between jobs: the end menu opens it
-    v.end_Click();
+    v.onJobTick();  // port closed between jobs: the end menu opens it
+    v.endProgram();
     EXPECT_TRUE(v.finished());
     ASSERT_TRUE(e2e::Eventually([&] { return reg->count("KX794ST") == 1; }));
     EXPECT_EQ("KX794ST", reg->commands().back());
@@ -435,14 +430,14 @@ TEST_F(EngineTest, EndMenuSendsTheEndSequenceLast) {
 TEST_F(EngineTest, BasicProgrammingRunsOnlyInTheReadyState) {
     settings();
     dir.write("STD.PRG", kJob);
-    running().basic_programming_Click();
+    running().runBasicProgramming();
     EXPECT_EQ("Η ταμειακη δεν ειναι σε συνδεση", surface.boxes.at(0).text);
     EXPECT_FALSE(exists("print.1"));
 
     Varkon& v = ready();
-    v.basic_programming_Click();
+    v.runBasicProgramming();
     EXPECT_EQ(kJob, dir.read("print.1"));
-    EXPECT_TRUE(v.Timer1.enabled);
+    EXPECT_TRUE(v.jobTimer().enabled);
     EXPECT_EQ(kWaiting + "\r\nΈναρξη Προγραμματισμού Ταμειακής ......", surface.status);
 }
 

@@ -246,6 +246,9 @@ TEST_F(FaultMatrix, ReceiptWaitsWhileTheAdapterIsUnpluggedAndPrintsOnceItIsBack)
         const auto opens = logged("port");
         return std::count(opens.begin(), opens.end(), "open com1 9600,n,8,1 -> -1") >= 2;
     }));
+    // The log says why, in the system's words.
+    EXPECT_TRUE(
+        logHas("port: not opened: " + (dir / "register").string() + ": No such file or directory"));
     EXPECT_EQ(kReceipt, dir.read("print.2"));
     EXPECT_EQ("", dir.read("receipt.txt"));  // emptied: the host's receipt is under way
     EXPECT_EQ(std::vector<std::string>{"[16 Μύνημα Varkon] Πρόβλημα στην Θύρα :com1 -> OK"},

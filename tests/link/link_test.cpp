@@ -11,12 +11,11 @@
 #include <thread>
 #include <utility>
 
-#include "app/base/messages.h"
 #include "greek/cp1253.h"
 #include "link/fiscal_tec_module.h"
 #include "link/posix_serial_port.h"
 #include "link/reply_decoder.h"
-#include "support/recording_surface.h"
+#include "support/recording_notices.h"
 #include "support/temp_dir.h"
 
 namespace varkon {
@@ -129,6 +128,7 @@ class RecordingPort final : public SerialPort {
         ++reads;
         return real_.read(maxBytes);
     }
+    std::string openFailure() const override { return real_.openFailure(); }
 
     std::vector<std::size_t> writes;
     int reads = 0;
@@ -150,11 +150,10 @@ class LinkTest : public ::testing::Test {
         return Cp1253ToUtf8(reply);
     }
 
-    test::RecordingSurface surface;
-    Messages messages{surface};
+    test::RecordingNotices notices;
     test::TempDir dir;
     RecordingPort* port = new RecordingPort;
-    FiscalTecModule link{messages, std::unique_ptr<SerialPort>(port), ShortTimings(), dir.path()};
+    FiscalTecModule link{notices, std::unique_ptr<SerialPort>(port), ShortTimings(), dir.path()};
 };
 
 TEST_F(LinkTest, PortThatDoesNotOpenIsShownAndStaysFailedUntilClosed) {
@@ -164,9 +163,11 @@ TEST_F(LinkTest, PortThatDoesNotOpenIsShownAndStaysFailedUntilClosed) {
     EXPECT_EQ(-1, link.EcrError);
     EXPECT_EQ("Πρόβλημα στην Θύρα :com3", Cp1253ToUtf8(message));
     EXPECT_EQ(-1, link.PortHandle());
-    ASSERT_EQ(1u, surface.boxes.size());
-    EXPECT_EQ(16, surface.boxes[0].style);
-    EXPECT_EQ("Μύνημα Varkon", surface.boxes[0].title);
+    // The system's reason is kept for the service's log.
+    EXPECT_EQ("/nonexistent/ttyX: No such file or directory", port->openFailure());
+    ASSERT_EQ(1u, notices.boxes.size());
+    EXPECT_EQ(16, notices.boxes[0].style);
+    EXPECT_EQ("Μύνημα Varkon", notices.boxes[0].title);
 
     // Every exchange on it ends as with a silent register, sleeping rather than spinning.
     EXPECT_EQ(kNoAnswer, send("KXCL", true));
@@ -180,7 +181,7 @@ TEST_F(LinkTest, PortThatDoesNotOpenIsShownAndStaysFailedUntilClosed) {
         EXPECT_EQ(-1, link.PortHandle()) << name;
         EXPECT_EQ(-2, link.EcrError) << name;  // quietly the set-up step fails after it
     }
-    EXPECT_EQ(1u, surface.boxes.size());
+    EXPECT_EQ(1u, notices.boxes.size());
 }
 
 TEST_F(LinkTest, SpeedTheLineCannotTakeIsASetUpFailureWithThePortLeftOpen) {
@@ -193,7 +194,7 @@ TEST_F(LinkTest, SpeedTheLineCannotTakeIsASetUpFailureWithThePortLeftOpen) {
         EXPECT_EQ(1, link.PortHandle());
         EXPECT_TRUE(port->isOpen());
     }
-    EXPECT_EQ(5u, surface.boxes.size());
+    EXPECT_EQ(5u, notices.boxes.size());
     open(fake);
     EXPECT_EQ("", send("KXCL"));
 }
@@ -226,12 +227,12 @@ TEST_F(LinkTest, SilentRegisterGetsFourSendsThenTheNoAnswerBox) {
     EXPECT_EQ(kNoAnswer, send("KXCL"));
     EXPECT_EQ(-4, link.EcrError);
     EXPECT_EQ("KXCL\rKXCL\rKXCL\rKXCL\r", fake.wire(20));
-    EXPECT_EQ("Σφάλμα !!!" + kNoAnswer, surface.caption);
-    ASSERT_EQ(1u, surface.boxes.size());
-    EXPECT_EQ(kNoAnswer, surface.boxes[0].text);
-    EXPECT_EQ(64, surface.boxes[0].style);
-    EXPECT_EQ("Μύνημα Φορολ. Εκτυπωτή", surface.boxes[0].title);
-    EXPECT_GE(surface.repaints, port->reads - 4);  // the window paints between reads
+    EXPECT_EQ("Σφάλμα !!!" + kNoAnswer, notices.caption);
+    ASSERT_EQ(1u, notices.boxes.size());
+    EXPECT_EQ(kNoAnswer, notices.boxes[0].text);
+    EXPECT_EQ(64, notices.boxes[0].style);
+    EXPECT_EQ("Μύνημα Φορολ. Εκτυπωτή", notices.boxes[0].title);
+    EXPECT_GE(notices.repaints, port->reads - 4);  // the window paints between reads
 }
 
 TEST_F(LinkTest, AnswerToTheThirdSendEndsTheExchange) {
@@ -240,7 +241,7 @@ TEST_F(LinkTest, AnswerToTheThirdSendEndsTheExchange) {
     EXPECT_EQ("", send("KXT1"));
     EXPECT_EQ(0, link.EcrError);
     EXPECT_EQ("KXT1\rKXT1\rKXT1\r", fake.wire(15));
-    EXPECT_TRUE(surface.boxes.empty());
+    EXPECT_TRUE(notices.boxes.empty());
 }
 
 TEST_F(LinkTest, PowerOffCommandIsSentOnceAndNothingIsRead) {
@@ -287,16 +288,16 @@ TEST_F(LinkTest, RegisterAnswersAreJudgedByTheirCode) {
     open(fake);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply);
-        surface.boxes.clear();
-        surface.caption.clear();
+        notices.boxes.clear();
+        notices.caption.clear();
         EXPECT_EQ(c.reply, send("KXCL", c.quiet));
         EXPECT_EQ(c.status, link.EcrError);
-        EXPECT_EQ(c.box ? "Σφάλμα !!!" + c.reply : "", surface.caption);
-        ASSERT_EQ(c.box ? 1u : 0u, surface.boxes.size());
+        EXPECT_EQ(c.box ? "Σφάλμα !!!" + c.reply : "", notices.caption);
+        ASSERT_EQ(c.box ? 1u : 0u, notices.boxes.size());
         if (!c.box) continue;
-        EXPECT_EQ(*c.box, surface.boxes[0].text);
-        EXPECT_EQ(16, surface.boxes[0].style);
-        EXPECT_EQ("", surface.boxes[0].title);
+        EXPECT_EQ(*c.box, notices.boxes[0].text);
+        EXPECT_EQ(16, notices.boxes[0].style);
+        EXPECT_EQ("", notices.boxes[0].title);
     }
 }
 

@@ -31,17 +31,17 @@ TEST(ReceiptPrinter, SampleReceiptGoesOnTheWireByteForByte) {
     EXPECT_EQ(0, rig.print(kSampleReceipt).error);
     EXPECT_EQ(kSampleWire, rig.wire->bytes);
     EXPECT_FALSE(rig.printer.ZeroSubtotal);
-    EXPECT_TRUE(rig.surface.boxes.empty());
-    EXPECT_EQ(8, rig.surface.progressMax);
-    EXPECT_EQ(8, rig.surface.progress());
-    EXPECT_EQ("Varkon - Eκτυπώνει", rig.surface.caption);
-    EXPECT_EQ("Εκτυπωση Ενεργή.. Παρακαλώ Περιμένετε", rig.surface.status);
+    EXPECT_TRUE(rig.notices.boxes.empty());
+    EXPECT_EQ(8, rig.notices.progressMax);
+    EXPECT_EQ(8, rig.notices.progress);
+    EXPECT_EQ("Varkon - Eκτυπώνει", rig.notices.caption);
+    EXPECT_EQ("Εκτυπωση Ενεργή.. Παρακαλώ Περιμένετε", rig.notices.status);
 }
 
 TEST(ReceiptPrinter, KeywordsAreComparedAsTheRecordTableSays) {
     ReceiptRig rig;
     rig.settings.CODEPR = "fals";
-    rig.surface.setEnabled("Command1", false);
+    rig.notices.startEnabled = false;
     const std::string file = " plu" + Sale("A").substr(4) + " Plu" + Sale("B").substr(4) +
                              " Mod    -10.00%\r\n Prg  X1\r\n PRG  ky9\r\n mkz\r\n prg  5x3\r\n" +
                              " Dis      0.50\r\n TO    1       5.00\r\n PaY  2\r\n xyz\r\n\r\n";
@@ -49,7 +49,7 @@ TEST(ReceiptPrinter, KeywordsAreComparedAsTheRecordTableSays) {
     EXPECT_EQ((Commands{"KX100R2A" + Blanks(23), "KX100R2B" + Blanks(23), "KY9", "KX021T1", "KP5X3",
                         "KXT2", "KXCL"}),
               rig.wire->commands);
-    EXPECT_TRUE(rig.surface.enabled("Command1"));  // the Z report enables it again
+    EXPECT_TRUE(rig.notices.startEnabled);  // the Z report enables it again
 }
 
 TEST(ReceiptPrinter, SaleFieldsCodesAndCategories) {
@@ -65,13 +65,15 @@ TEST(ReceiptPrinter, SaleFieldsCodesAndCategories) {
     EXPECT_EQ((Commands{article, "KX1R5SIX" + Blanks(21), article, "KX0R2NINE" + Blanks(20),
                         article, "KXR5SHORT"}),
               rig.wire->commands);
-    ASSERT_EQ(1u, rig.surface.boxes.size());
-    EXPECT_EQ("Ανύπαρκτη κατηγορία ΦΠΑ ", rig.surface.boxes[0].text);
-    EXPECT_EQ(48, rig.surface.boxes[0].style);
-    EXPECT_EQ("", rig.surface.boxes[0].title);
+    ASSERT_EQ(1u, rig.notices.boxes.size());
+    EXPECT_EQ("Ανύπαρκτη κατηγορία ΦΠΑ ", rig.notices.boxes[0].text);
+    EXPECT_EQ(48, rig.notices.boxes[0].style);
+    EXPECT_EQ("", rig.notices.boxes[0].title);
 
     ReceiptRig departments;
-    departments.settings = {"fals", "fals", "true", "0", "0", "fals", "mikro", "true", "fals"};
+    departments.settings.descpr = "fals";
+    departments.settings.CODEPR = "fals";
+    departments.settings.ddep = "true";
     std::string file;
     for (const char* department : {"10", " 11", "15", "16", "   "}) {
         file += Sale("", "1.000", "1.00", department[1] == '5' ? "24" : "13", department);
@@ -133,7 +135,7 @@ TEST(ReceiptPrinter, CommentsAndFootersFrameTheReceipt) {
                         "KXCL", "KXCO " + std::string(18, '-'), "KXCO ONE\r\n", "KXCO TWO\r\n",
                         "KXCO THREE\r\n", "KXCO", "KXCO", "KXCO", "KXCO", "KXCO"}),
               rig.wire->commands);
-    EXPECT_TRUE(rig.surface.boxes.empty());  // settlement and footer frame are quiet
+    EXPECT_TRUE(rig.notices.boxes.empty());  // settlement and footer frame are quiet
 
     // A footer left pending by a file that failed half-way is dropped when the next starts.
     rig.wire->commands.clear();
@@ -141,8 +143,8 @@ TEST(ReceiptPrinter, CommentsAndFootersFrameTheReceipt) {
     rig.printer.FooterPending = true;
     EXPECT_EQ(0, rig.print(" com  HELLO\r\n").error);
     EXPECT_EQ((Commands{"KXCO HELLO", "KXCO " + std::string(20, '-')}), rig.wire->commands);
-    ASSERT_EQ(1u, rig.surface.boxes.size());  // comments are not quiet
-    EXPECT_EQ("Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή !", rig.surface.boxes[0].text);
+    ASSERT_EQ(1u, rig.notices.boxes.size());  // comments are not quiet
+    EXPECT_EQ("Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή !", rig.notices.boxes[0].text);
 
     ReceiptRig off;
     off.settings.comment = "fals";
@@ -184,19 +186,21 @@ TEST(ReceiptPrinter, AnyFileIsReadWithoutHarm) {
     EXPECT_EQ(0, rig.print(file).error);
     EXPECT_EQ((Commands{"KXST", "KXST", "KX- ", "KX050GE", "KXST", "KXST", "KX- ", "KX025GE"}),
               rig.wire->commands);
-    EXPECT_EQ(5, rig.surface.progressMax);
+    EXPECT_EQ(5, rig.notices.progressMax);
 
     EXPECT_EQ(0, rig.print(" dis     -0.50" + std::string(4 << 20, '\0')).error);
     EXPECT_EQ("KX050GE", rig.wire->commands.back());
-    EXPECT_EQ(1, rig.surface.progressMax);
+    EXPECT_EQ(1, rig.notices.progressMax);
     EXPECT_EQ(0, rig.print("").error);
-    EXPECT_EQ(1, rig.surface.progressMax);
+    EXPECT_EQ(1, rig.notices.progressMax);
 
     const std::size_t sent = rig.wire->bytes.size();
-    const GetDataResult missing = rig.printer.getdata(FromFsPath(rig.dir / "no.prn"), rig.settings);
+    const GetDataResult missing =
+        rig.printer.getdata(FromFsPath(rig.dir / "no.prn"), ReceiptSettingsOf(rig.settings));
     EXPECT_EQ(53, missing.error);
     EXPECT_EQ("Το αρχείο δεν βρέθηκε", missing.description);
-    EXPECT_EQ(75, rig.printer.getdata(FromFsPath(rig.dir.path()), rig.settings).error);
+    EXPECT_EQ(
+        75, rig.printer.getdata(FromFsPath(rig.dir.path()), ReceiptSettingsOf(rig.settings)).error);
     EXPECT_EQ(sent, rig.wire->bytes.size());
 }
 

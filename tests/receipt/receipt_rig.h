@@ -1,4 +1,4 @@
-// Everything a receipt test needs around the translation: a recording surface, the link over a
+// Everything a receipt test needs around the translation: recording notices, the link over a
 // RecordingPort (a silent register gives up at once), the Greek chain and a VAT table with 13.00
 // in category 2, all in a temporary folder. Also the sample receipt and its wire bytes.
 #pragma once
@@ -7,11 +7,14 @@
 #include <string>
 #include <string_view>
 
-#include "app/base/fs_path.h"
+#include "config/param_settings.h"
+#include "config/settings_values.h"
 #include "config/vat_table.h"
+#include "maintenance/reports.h"
+#include "platform/files.h"
 #include "receipt/receipt_printer.h"
 #include "receipt/recording_port.h"
-#include "support/recording_surface.h"
+#include "support/recording_notices.h"
 #include "support/temp_dir.h"
 
 namespace varkon::test {
@@ -26,8 +29,20 @@ inline const std::string kSampleWire =
     "KXT1\rKXCL\rKXCO ------------------\rKXCO KALH SAS HMERA\r\n\r"
     "KXCO\rKXCO\rKXCO\rKXCO\rKXCO\r";
 
-inline ReceiptSettings SampleSettings() {
-    return {"true", "true N", "true", "0", "0", "fals", "mikro", "fals", "fals"};
+// The settings of the sample, as param.ini holds them; the translation reads them through
+// ReceiptSettingsOf, as the job loop hands them over.
+inline ParamSettings SampleSettings() {
+    ParamSettings settings;
+    settings.descpr = "true";
+    settings.CODEPR = "true N";
+    settings.comment = "true";
+    settings.DLAY = "0";
+    settings.curr = "0";
+    settings.keyboff = "fals";
+    settings.ecrt = "mikro";
+    settings.ddep = "fals";
+    settings.quantity = "fals";
+    return settings;
 }
 
 inline LinkTimings QuickTimings() {
@@ -39,26 +54,27 @@ inline LinkTimings QuickTimings() {
 
 struct ReceiptRig {
     TempDir dir;
-    RecordingSurface surface;
-    Messages messages{surface};
+    RecordingNotices notices;
     std::shared_ptr<Wire> wire = std::make_shared<Wire>();
-    FiscalTecModule link{messages, std::make_unique<RecordingPort>(wire), QuickTimings(),
+    FiscalTecModule link{notices, std::make_unique<RecordingPort>(wire), QuickTimings(),
                          dir.path()};
     std::string ecrErrorText;
     Cnv437869G converter;
     GreekMikro mikro;
-    Reports reports{link, ecrErrorText};
-    ReceiptPrinter printer{link, ecrErrorText, converter, mikro, reports};
-    ReceiptSettings settings = SampleSettings();
+    Reports reports{link, ecrErrorText, notices};
+    ReceiptPrinter printer{link, ecrErrorText, converter, mikro, notices};
+    ParamSettings settings = SampleSettings();
 
     ReceiptRig() {
         SaveVatRates({0, 13, 0, 0, 0}, dir / "vats.dat");
         printer.vatFile = dir / "vats.dat";
+        // The engine answers a report record with the daily Z report.
+        notices.onDailyZReport = [this] { reports.run(Report::kZDaily); };
     }
 
     GetDataResult print(std::string_view content) {
         dir.write("print.prn", content);
-        return printer.getdata(FromFsPath(dir / "print.prn"), settings);
+        return printer.getdata(FromFsPath(dir / "print.prn"), ReceiptSettingsOf(settings));
     }
 };
 

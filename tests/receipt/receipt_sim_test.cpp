@@ -15,23 +15,24 @@ TEST(ReceiptOnVirtualRegister, SampleReceiptArrivesByteForByte) {
     const std::string device = sim.readLine();
     ASSERT_FALSE(device.empty());
     {
-        RecordingSurface surface;
-        Messages messages(surface);
-        FiscalTecModule link(messages, nullptr, LinkTimings{}, dir.path());
+        RecordingNotices notices;
+        FiscalTecModule link(notices, nullptr, LinkTimings{}, dir.path());
         std::string ecrErrorText;
         link.OpenPort(device, "9600", ecrErrorText, false);
         EXPECT_EQ(0, link.EcrError) << Cp1253ToUtf8(ecrErrorText);
         Cnv437869G converter;
         GreekMikro mikro;
-        Reports reports(link, ecrErrorText);
-        ReceiptPrinter printer(link, ecrErrorText, converter, mikro, reports);
+        ReceiptPrinter printer(link, ecrErrorText, converter, mikro, notices);
         SaveVatRates({0, 13, 0, 0, 0}, dir / "vats.dat");
         printer.vatFile = dir / "vats.dat";
         dir.write("print.prn", kSampleReceipt);
         if (link.EcrError == 0) {
-            EXPECT_EQ(0, printer.getdata(FromFsPath(dir / "print.prn"), SampleSettings()).error);
+            EXPECT_EQ(
+                0,
+                printer.getdata(FromFsPath(dir / "print.prn"), ReceiptSettingsOf(SampleSettings()))
+                    .error);
         }
-        EXPECT_TRUE(surface.boxes.empty());
+        EXPECT_TRUE(notices.boxes.empty());
         link.ClosePort();
     }
     sim.stop();  // the transcript is complete once the register has ended

@@ -12,40 +12,40 @@ void RecordingSurface::setCaption(const std::string& text) {
     captionHistory.push_back(text);
 }
 
-void RecordingSurface::setText(std::string_view control, const std::string& text) {
-    texts_[std::string(control)] = text;
+void RecordingSurface::setText(Control control, const std::string& text) {
+    texts_[control] = text;
 }
 
-std::string RecordingSurface::text(std::string_view control) const {
+std::string RecordingSurface::text(Control control) const {
     auto it = texts_.find(control);
     return it == texts_.end() ? std::string() : it->second;
 }
 
-void RecordingSurface::setEnabled(std::string_view control, bool enabled) {
+void RecordingSurface::setEnabled(Control control, bool enabled) {
     if (enabled) {
-        if (auto it = disabled_.find(control); it != disabled_.end()) disabled_.erase(it);
+        disabled_.erase(control);
     } else {
-        disabled_.emplace(control);
+        disabled_.insert(control);
     }
 }
 
-void RecordingSurface::setDefault(std::string_view control, bool isDefault) {
+void RecordingSurface::setDefault(Control control, bool isDefault) {
     if (isDefault) {
-        defaults_.emplace(control);
-    } else if (auto it = defaults_.find(control); it != defaults_.end()) {
-        defaults_.erase(it);
+        defaults_.insert(control);
+    } else {
+        defaults_.erase(control);
     }
 }
 
-void RecordingSurface::setFocus(std::string_view control) {
-    focus = std::string(control);
+void RecordingSurface::setFocus(Control control) {
+    focus = std::string(ControlName(control));
 }
 
-void RecordingSurface::setVisible(std::string_view window, bool visible) {
+void RecordingSurface::setVisible(Window window, bool visible) {
     if (visible) {
-        visible_.emplace(window);
-    } else if (auto it = visible_.find(window); it != visible_.end()) {
-        visible_.erase(it);
+        visible_.insert(window);
+    } else {
+        visible_.erase(window);
     }
 }
 
@@ -53,7 +53,7 @@ void RecordingSurface::setProgressMax(double maximum) {
     progressMax = maximum;
 }
 void RecordingSurface::setProgress(double value) {
-    progress_ = value;
+    progress = value;
 }
 void RecordingSurface::clearDrawing() {
     drawing.clear();
@@ -70,14 +70,14 @@ int RecordingSurface::messageBox(const std::string& text, int style, const std::
     return answer;
 }
 
-bool RecordingSurface::enabled(std::string_view control) const {
-    return disabled_.find(control) == disabled_.end();
+bool RecordingSurface::enabled(Control control) const {
+    return disabled_.count(control) == 0;
 }
-bool RecordingSurface::visible(std::string_view window) const {
-    return visible_.find(window) != visible_.end();
+bool RecordingSurface::visible(Window window) const {
+    return visible_.count(window) != 0;
 }
-bool RecordingSurface::isDefault(std::string_view control) const {
-    return defaults_.find(control) != defaults_.end();
+bool RecordingSurface::isDefault(Control control) const {
+    return defaults_.count(control) != 0;
 }
 
 }  // namespace varkon::test

@@ -8,37 +8,31 @@
 #include <string>
 #include <vector>
 
-#include "app/base/surface.h"
+#include "app/surface.h"
+#include "support/recording_notices.h"
 
 namespace varkon::test {
-
-struct RecordedBox {
-    std::string text;
-    int style = 0;
-    std::string title;
-};
 
 class RecordingSurface : public Surface {
   public:
     void setStatus(const std::string& text) override;
     void setCaption(const std::string& text) override;
-    void setText(std::string_view control, const std::string& text) override;
-    std::string text(std::string_view control) const override;
-    void setEnabled(std::string_view control, bool enabled) override;
-    void setDefault(std::string_view control, bool isDefault) override;
-    void setFocus(std::string_view control) override;
-    void setVisible(std::string_view window, bool visible) override;
+    void setText(Control control, const std::string& text) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setDefault(Control control, bool isDefault) override;
+    void setFocus(Control control) override;
+    void setVisible(Window window, bool visible) override;
     void setProgressMax(double maximum) override;
     void setProgress(double value) override;
-    double progress() const override { return progress_; }
     void clearDrawing() override;
     void drawText(const std::string& line) override;
     int messageBox(const std::string& text, int style, const std::string& title) override;
     void repaint() override { ++repaints; }
 
-    bool enabled(std::string_view control) const;  // controls start enabled
-    bool visible(std::string_view window) const;   // windows start hidden
-    bool isDefault(std::string_view control) const;
+    std::string text(Control control) const;  // empty until set
+    bool enabled(Control control) const;      // controls start enabled
+    bool visible(Window window) const;        // windows start hidden
+    bool isDefault(Control control) const;
 
     std::string status;
     std::string caption;
@@ -47,16 +41,16 @@ class RecordingSurface : public Surface {
     std::vector<RecordedBox> boxes;
     std::deque<int> answers;  // next answers to message boxes
     std::vector<std::string> drawing;
-    std::string focus;
+    std::string focus;  // the control name of the control with the focus
     double progressMax = 100;
+    double progress = 0;
     int repaints = 0;
 
   private:
-    std::map<std::string, std::string, std::less<>> texts_;
-    std::set<std::string, std::less<>> disabled_;
-    std::set<std::string, std::less<>> visible_;
-    std::set<std::string, std::less<>> defaults_;
-    double progress_ = 0;
+    std::map<Control, std::string> texts_;
+    std::set<Control> disabled_;
+    std::set<Window> visible_;
+    std::set<Control> defaults_;
 };
 
 }  // namespace varkon::test

@@ -76,7 +76,6 @@ TEST(MainWindow, ProgressSpreadsTheRangeOverTheBar) {
     window.setProgressMax(250.0001);
     window.setProgress(125.0001);
     EXPECT_EQ(bar->value(), bar->maximum() / 2);
-    EXPECT_DOUBLE_EQ(window.progress(), 125.0001);
     window.setProgress(0.001);
     EXPECT_EQ(bar->value(), 0);
     window.setProgress(400);  // beyond the maximum: a full bar, never an overflow

@@ -10,8 +10,8 @@
 
 #include <vector>
 
-#include "app/base/surface.h"
 #include "greek/cp1253.h"
+#include "link/notices.h"
 #include "support/temp_dir.h"
 
 namespace varkon {

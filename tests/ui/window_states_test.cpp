@@ -65,8 +65,6 @@ class NoLauncher : public Launcher {
 class WindowStatesTest : public testing::Test {
   protected:
     void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir.path());
         window.setMessageBoxFunction([this](const std::string& text, int, const std::string&) {
             boxes.push_back(text);
             if (duringBox) duringBox();
@@ -74,7 +72,6 @@ class WindowStatesTest : public testing::Test {
         });
         window.setSettingsFiles(dir / "param.ini", dir / "vats.dat");
     }
-    void TearDown() override { std::filesystem::current_path(previous_); }
 
     void start(bool withSettings = true) {
         if (withSettings) {
@@ -84,6 +81,8 @@ class WindowStatesTest : public testing::Test {
         }
         EngineOptions options;
         options.timings.replyWindow = std::chrono::milliseconds(5);
+        options.programDir = dir.path();
+        options.workDir = dir.path();
         engine = std::make_unique<Varkon>(window, launcher, std::make_unique<ScriptedPort>(line),
                                           options);
         window.attach(*engine);
@@ -100,7 +99,8 @@ class WindowStatesTest : public testing::Test {
         return window.text("comstattxt") + " / " + window.windowTitle().toStdString() + " " +
                (button("Command1")->isEnabled() ? '1' : '0') +
                (button("Command2")->isEnabled() ? '1' : '0') + on("reports") + on("Settings") +
-               (window.timer1().isActive() ? '1' : '0') + (window.timer2().isActive() ? '1' : '0');
+               (window.jobTimer().isActive() ? '1' : '0') +
+               (window.watchdogTimer().isActive() ? '1' : '0');
     }
     std::size_t sent(const std::string& command) {
         return std::count(line->written.begin(), line->written.end(), command + "\r");
@@ -113,24 +113,21 @@ class WindowStatesTest : public testing::Test {
     std::unique_ptr<Varkon> engine;
     std::vector<std::string> boxes;
     std::function<void()> duringBox;
-
-  private:
-    std::filesystem::path previous_;
 };
 
 TEST_F(WindowStatesTest, AnsweringRegisterLeadsThroughReadyRunningStopped) {
     start();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(looks(), "Εύρεση Ταμειακής!!! Πατήστε 793<ST>  / Varkon- Αναζήτηση 000101");
-    EXPECT_EQ(window.timer2().interval(), 1000);
+    EXPECT_EQ(window.watchdogTimer().interval(), 1000);
 
-    window.onTick(2);
+    window.onWatchdogTimer();
     EXPECT_EQ(looks(), "Ταμειακή ON-Line, Έτοιμη Για Εκτυπώσεις / Varkon- Έτοιμο 101100");
     EXPECT_TRUE(button("Command1")->isDefault());
 
     button("Command1")->click();
     EXPECT_EQ(looks(), "Αναμονή Για Στοιχεία.... / Varkon- Αναμονή 010010");
-    EXPECT_EQ(window.timer1().interval(), 1000);
+    EXPECT_EQ(window.jobTimer().interval(), 1000);
 
     button("Command2")->click();
     EXPECT_EQ(looks(),
@@ -142,13 +139,13 @@ TEST_F(WindowStatesTest, SilentRegisterIsTriedThreeTimesThenGivenUp) {
     line->answering = false;
     start();
     for (int attempt = 1; attempt <= 3; ++attempt) {
-        window.onTick(2);
+        window.onWatchdogTimer();
         EXPECT_EQ(looks(), "Ταμειακή OFF-Line !!!\r\nΠροσπάθεια " + std::to_string(attempt) +
                                "/3 / Varkon- Σφάλμα ! 000101");
         EXPECT_FALSE(button("Command1")->isDefault());
     }
     EXPECT_EQ(boxes.size(), 3u);  // the exchange's own no-answer message, once per probe
-    window.onTick(2);
+    window.onWatchdogTimer();
     EXPECT_EQ(looks(), "Ταμειακή OFF-Line !!!\r\nΠροσπάθεια 3/3 / Varkon- Σφάλμα ! 000100");
     EXPECT_EQ(sent("KXCL"), 12u);
 }
@@ -156,8 +153,8 @@ TEST_F(WindowStatesTest, SilentRegisterIsTriedThreeTimesThenGivenUp) {
 TEST_F(WindowStatesTest, TickFallingDueDuringAMessageBoxIsDropped) {
     line->answering = false;
     start();
-    duringBox = [this] { window.onTick(2); };
-    window.onTick(2);
+    duringBox = [this] { window.onWatchdogTimer(); };
+    window.onWatchdogTimer();
     EXPECT_EQ(sent("KXCL"), 4u);  // one probe of four sends, not two
     EXPECT_EQ(window.text("comstattxt"), "Ταμειακή OFF-Line !!!\r\nΠροσπάθεια 1/3");
 }
@@ -166,7 +163,7 @@ TEST_F(WindowStatesTest, SwitchedOffMenuKeepsItsItemsFromActing) {
     start();
     action("xrep0")->trigger();  // as its shortcut would, while reports is off
     EXPECT_EQ(sent("KX0T1"), 0u);
-    window.onTick(2);
+    window.onWatchdogTimer();
     action("zrep521")->trigger();
     EXPECT_EQ(sent("KX521T1"), 1u);
     EXPECT_EQ(window.text("comstattxt"), "Το Ισοζύγιο ολοκληρώθηκε");
@@ -178,13 +175,13 @@ TEST_F(WindowStatesTest, SwitchedOffMenuKeepsItsItemsFromActing) {
 TEST_F(WindowStatesTest, SettingsDialogHoldsTheWatchdogAndSavingEndsTheProgram) {
     line->answering = false;
     start();
-    window.onTick(2);
+    window.onWatchdogTimer();
     action("param")->trigger();
     ASSERT_NE(window.settingsDialog(), nullptr);
     EXPECT_TRUE(window.settingsDialog()->isVisible());
-    EXPECT_FALSE(window.timer2().isActive());
+    EXPECT_FALSE(window.watchdogTimer().isActive());
     window.settingsDialog()->close();
-    EXPECT_TRUE(window.timer2().isActive());
+    EXPECT_TRUE(window.watchdogTimer().isActive());
     EXPECT_FALSE(window.ended());
 
     action("param")->trigger();
@@ -196,7 +193,7 @@ TEST_F(WindowStatesTest, SettingsDialogHoldsTheWatchdogAndSavingEndsTheProgram) 
 
 TEST_F(WindowStatesTest, CloseBoxEndsTheProgramWithoutGoodbye) {
     start();
-    window.onTick(2);
+    window.onWatchdogTimer();
     window.close();
     EXPECT_TRUE(window.ended());
     EXPECT_EQ(window.exitCode(), kExitNormal);
@@ -205,7 +202,7 @@ TEST_F(WindowStatesTest, CloseBoxEndsTheProgramWithoutGoodbye) {
 
 TEST_F(WindowStatesTest, CloseBoxDuringAReceiptWaitsForTheJobToEnd) {
     start();
-    window.onTick(2);
+    window.onWatchdogTimer();
     button("Command1")->click();
     dir.write("print.1", " PRG KY1\r\n PRG KY2\r\n PRG KY3\r\n");
     std::filesystem::last_write_time(
@@ -214,7 +211,7 @@ TEST_F(WindowStatesTest, CloseBoxDuringAReceiptWaitsForTheJobToEnd) {
     line->onWrite = [this](const std::string& bytes) {
         if (bytes == "KY1\r") QCoreApplication::postEvent(&window, new QCloseEvent);
     };
-    window.onTick(1);
+    window.onJobTimer();
     EXPECT_EQ(sent("KY1") + sent("KY2") + sent("KY3"), 3u);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(dir.read("receipt.txt"), "1\r\n");
@@ -226,7 +223,7 @@ TEST_F(WindowStatesTest, CloseBoxDuringAReceiptWaitsForTheJobToEnd) {
 
 TEST_F(WindowStatesTest, CloseBoxDuringAReportEndsTheProgramOnceTheReportIsDone) {
     start();
-    window.onTick(2);
+    window.onWatchdogTimer();
     // Delivered by the paint pass that shows the report's waiting text.
     QCoreApplication::postEvent(&window, new QCloseEvent);
     action("xrep0")->trigger();

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/base/fs_path.h"
 #include "app/launcher.h"
+#include "platform/files.h"
 #include "support/temp_dir.h"
 
 namespace varkon {

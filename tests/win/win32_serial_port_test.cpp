@@ -3,12 +3,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/base/file_helpers.h"
-#include "app/base/messages.h"
 #include "greek/cp1253.h"
 #include "link/fiscal_tec_module.h"
 #include "link/win32_serial_port.h"
-#include "support/recording_surface.h"
+#include "platform/files.h"
+#include "support/recording_notices.h"
 
 namespace varkon {
 namespace {
@@ -47,9 +46,8 @@ class ComPortTest : public ::testing::Test {
     }
 
     SimulatedRegister sim;
-    test::RecordingSurface surface;
-    Messages messages{surface};
-    FiscalTecModule link{messages, nullptr};  // the platform's port with the real time-outs
+    test::RecordingNotices notices;
+    FiscalTecModule link{notices, nullptr};  // the platform's port with the real time-outs
     std::string message;
 };
 
@@ -69,9 +67,9 @@ TEST_F(ComPortTest, MissingPortIsShownAndStaysFailedUntilClosed) {
     EXPECT_EQ(-1, link.EcrError);
     EXPECT_EQ("Πρόβλημα στην Θύρα :" + sim.missingPort, Cp1253ToUtf8(message));
     EXPECT_EQ(-1, link.PortHandle());
-    ASSERT_EQ(1u, surface.boxes.size());
-    EXPECT_EQ(16, surface.boxes[0].style);
-    EXPECT_EQ("Μύνημα Varkon", surface.boxes[0].title);
+    ASSERT_EQ(1u, notices.boxes.size());
+    EXPECT_EQ(16, notices.boxes[0].style);
+    EXPECT_EQ("Μύνημα Varkon", notices.boxes[0].title);
     link.ClosePort();
     EXPECT_EQ(0, link.PortHandle());
 }
@@ -82,7 +80,7 @@ TEST_F(ComPortTest, SpeedWithoutLineSettingsIsASetUpFailureWithThePortLeftOpen) 
     EXPECT_EQ(-2, link.EcrError);
     EXPECT_EQ("Πρόβλημα στο Set-Up τής Θύρας :" + sim.port, Cp1253ToUtf8(message));
     EXPECT_EQ(1, link.PortHandle());
-    EXPECT_EQ(1u, surface.boxes.size());
+    EXPECT_EQ(1u, notices.boxes.size());
     link.ClosePort();
 
     // The handle stays usable with the line as it was.
@@ -106,8 +104,8 @@ TEST_F(ComPortTest, RegisterAnswersThroughTheComPortAndHearsEveryByte) {
 
     EXPECT_EQ("Τέλος Χαρτιού !", send("KXPAPEROUT"));
     EXPECT_EQ(2, link.EcrError);
-    ASSERT_EQ(1u, surface.boxes.size());
-    EXPECT_EQ("Λάθος : 2\rΤέλος Χαρτιού !", surface.boxes[0].text);
+    ASSERT_EQ(1u, notices.boxes.size());
+    EXPECT_EQ("Λάθος : 2\rΤέλος Χαρτιού !", notices.boxes[0].text);
 
     // Line feeds, XON/XOFF, 0x04 and the upper half go out untouched: a raw 8-bit line.
     std::string everyByte;

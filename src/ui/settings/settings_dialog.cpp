@@ -14,8 +14,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/base/surface.h"
 #include "greek/cp1253.h"
+#include "link/notices.h"
 
 namespace varkon {
 

@@ -1,55 +1,20 @@
-#include "app/base/file_helpers.h"
+// The parts of the file helpers that are the same on every system; the system's own calls are in
+// files_posix.cpp and files_win32.cpp.
+#include "platform/files.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <string_view>
 #include <system_error>
-#include <thread>
 
-#include "app/base/fs_path.h"
 #include "greek/cp1253.h"
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
 
 namespace fs = std::filesystem;
 
 namespace varkon {
 namespace {
 
-// Pause between two deletion attempts: short enough that a file released by another program goes
-// at once, long enough not to keep a core busy for the whole period.
-constexpr auto kRetryPause = std::chrono::milliseconds(5);
-
-#ifdef _WIN32
-constexpr std::string_view kSeparators = "/\\:";
-#else
-constexpr std::string_view kSeparators = "/";
-#endif
-
 bool HasWildcards(std::string_view name) {
     return name.find_first_of("*?") != name.npos;
-}
-
-// Hidden and system files are not the host application's print files; a listing skips them.
-bool IsHidden(const fs::directory_entry& entry, std::string_view name) {
-#ifdef _WIN32
-    (void)name;
-    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-#else
-    (void)entry;
-    return !name.empty() && name.front() == '.';
-#endif
 }
 
 }  // namespace
@@ -79,7 +44,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
 }
 
 std::vector<std::string> MatchingFiles(const std::string& pathPattern) {
-    const std::size_t cut = pathPattern.find_last_of(kSeparators);
+    const std::size_t cut = pathPattern.find_last_of(PathSeparators());
     const std::string directory =
         cut == std::string::npos ? std::string() : pathPattern.substr(0, cut + 1);
     const std::string pattern =
@@ -92,7 +57,7 @@ std::vector<std::string> MatchingFiles(const std::string& pathPattern) {
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::string name = FromFsPath(it->path().filename());
         if (!WildcardMatch(pattern, name)) continue;
-        if (!patternAsksForHidden && IsHidden(*it, name)) continue;
+        if (!patternAsksForHidden && IsHiddenFile(*it, name)) continue;
         std::error_code typeError;
         if (it->is_regular_file(typeError)) names.push_back(std::move(name));
     }
@@ -101,7 +66,7 @@ std::vector<std::string> MatchingFiles(const std::string& pathPattern) {
 }
 
 bool FileExists(const std::string& path) {
-    const std::size_t cut = path.find_last_of(kSeparators);
+    const std::size_t cut = path.find_last_of(PathSeparators());
     const std::string_view last =
         cut == std::string::npos ? std::string_view(path) : std::string_view(path).substr(cut + 1);
     if (HasWildcards(last)) return !MatchingFiles(path).empty();
@@ -110,29 +75,10 @@ bool FileExists(const std::string& path) {
     return fs::is_regular_file(ToFsPath(path), ec);
 }
 
-void DeleteFileWithRetry(const std::string& path, Messages& messages,
-                         const std::function<void()>& stopAction,
-                         std::chrono::milliseconds period) {
-    static const std::string kCannotDelete = "Αδύνατη η διαγραφή του αρχείου ";
-    static const std::string kGoOn = "Να συνεχιστεί η προσπάθεια?";
-    const fs::path target = ToFsPath(path);
-    for (;;) {
-        const auto start = std::chrono::steady_clock::now();
-        for (;;) {
-            if (!FileExists(path)) return;
-            std::error_code ignored;
-            fs::remove(target, ignored);
-            if (!FileExists(path)) return;
-            if (std::chrono::steady_clock::now() - start >= period) break;
-            std::this_thread::sleep_for(kRetryPause);
-        }
-        const std::string question =
-            kCannotDelete + "[" + Cp1253ToUtf8(path) + "]" + "\r\r" + kGoOn;
-        if (messages.ShowMessage(question, kMsgOkCancel + kMsgCritical, "") != kAnswerOk) {
-            if (stopAction) stopAction();
-            return;
-        }
-    }
+bool RemoveFile(const std::string& path) {
+    std::error_code ignored;
+    fs::remove(ToFsPath(path), ignored);
+    return !FileExists(path);
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -148,6 +94,14 @@ std::string ReadWholeFile(const std::string& path) {
     }
     if (in.bad()) return {};
     return content;
+}
+
+std::uintmax_t FileLength(const std::string& path) {
+    std::error_code ec;
+    const fs::path file = ToFsPath(path);
+    if (!fs::is_regular_file(file, ec)) return 0;
+    std::uintmax_t size = fs::file_size(file, ec);
+    return ec ? 0 : size;
 }
 
 }  // namespace varkon

@@ -1,0 +1,117 @@
+#include "app/engine_core.h"
+
+#include "app/window_texts.h"
+#include "config/command_line.h"
+#include "platform/files.h"
+
+namespace varkon {
+namespace {
+
+std::size_t CodePoints(const std::string& utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+std::string Repeat(const std::string& piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
+}  // namespace
+
+EngineCore::EngineCore(Surface& surface_, std::unique_ptr<SerialPort> port, EngineOptions options_)
+    : surface(surface_),
+      notices(surface_),
+      options(std::move(options_)),
+      link(notices, std::move(port), options.timings, options.programDir),
+      converter(options.converter ? options.converter : std::make_shared<Cnv437869G>()),
+      reports(link, ecrErrorText, notices),
+      printer(link, ecrErrorText, *converter, mikro, notices) {
+    notices.attachReports(reports);
+    printer.vatFile = workFile("vats.dat");
+}
+
+std::string EngineCore::inWorkDir(const std::string& path) const {
+    if (options.workDir.empty() || options.workDir == ".") return path;
+    const std::filesystem::path fsPath = ToFsPath(path);
+    if (fsPath.has_root_directory() || fsPath.has_root_name()) return path;
+    return FromFsPath(options.workDir / fsPath);
+}
+
+bool EngineCore::readStartupSettings(ParamSettings& settings) {
+    if (oneShot()) {
+        if (ReadCommandLineSettings(options.arguments, settings) == 0) return true;
+        rejectArguments();
+        return false;
+    }
+    settings.Port = portName;
+    settings.Baud = baud;
+    if (ReadSettings(settings, workFile("param.ini")) != 0) {
+        notices.showMessage(texts::kSettingsUnreadable, kMsgCritical);
+        endNow(kExitSettingsUnreadable);
+        return false;
+    }
+    lastSettings_ = settings;
+    return true;
+}
+
+bool EngineCore::readTickSettings(ParamSettings& settings) {
+    if (oneShot()) {
+        if (ReadCommandLineSettings(options.arguments, settings) != 0) {
+            rejectArguments();
+            return false;
+        }
+    } else {
+        settings.Port = portName;
+        settings.Baud = baud;
+        if (ReadSettings(settings, workFile("param.ini")) == 0) {
+            lastSettings_ = settings;
+        } else {
+            settings = lastSettings_;  // the file is being replaced or is gone: go on as before
+        }
+    }
+    portName = settings.Port;
+    baud = settings.Baud;
+    return true;
+}
+
+void EngineCore::openPortIfClosed() {
+    if (link.PortHandle() == 0) link.OpenPort(portName, baud, ecrErrorText, false);
+}
+
+void EngineCore::rejectArguments() {
+    surface.clearDrawing();
+    surface.drawText("");
+    const int inner = texts::kFarewellWidth - 2;
+    const std::string farewell = texts::kFarewell;
+    const int text = static_cast<int>(CodePoints(farewell));
+    const int left = (inner - text) / 2;
+    surface.drawText("╔" + Repeat("═", inner) + "╗");
+    surface.drawText("║" + std::string(static_cast<std::size_t>(left), ' ') + farewell +
+                     std::string(static_cast<std::size_t>(inner - text - left), ' ') + "║");
+    surface.drawText("╚" + Repeat("═", inner) + "╝");
+    endNow(kExitArgumentsRejected);
+}
+
+void EngineCore::close() {
+    if (finished) return;
+    link.ClosePort();
+    endNow(exitCode);
+}
+
+void EngineCore::closeWindow(int code) {
+    if (finished) return;
+    exitCode = code;
+    close();
+}
+
+void EngineCore::endNow(int code) {
+    finished = true;
+    exitCode = code;
+    jobTimer.enabled = false;
+    watchdogTimer.enabled = false;
+}
+
+}  // namespace varkon

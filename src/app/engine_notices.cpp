@@ -1,0 +1,23 @@
+#include "app/engine_notices.h"
+
+namespace varkon {
+
+int EngineNotices::showMessage(const std::string& text, int style, const std::string& title) {
+    messageShown_ = true;
+    return surface_.messageBox(text, style, title);
+}
+
+void EngineNotices::showStatus(const std::string& text) {
+    status_ = text;
+    surface_.setStatus(text);
+}
+
+void EngineNotices::enableStart(bool enabled) {
+    surface_.setEnabled(Control::kStartButton, enabled);
+}
+
+void EngineNotices::runDailyZReport() {
+    if (reports_ != nullptr) reports_->run(Report::kZDaily);
+}
+
+}  // namespace varkon

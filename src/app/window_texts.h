@@ -1,0 +1,51 @@
+// Every text the engine shows in the window and its message boxes, in one place (UTF-8). The
+// reports, the programming run, the link and the receipt translation keep their own texts.
+#pragma once
+
+namespace varkon::texts {
+
+// Status texts and captions of the window's states.
+inline constexpr const char* kSearching = "Εύρεση Ταμειακής!!! Πατήστε 793<ST> ";
+inline constexpr const char* kCaptionSearching = "Varkon- Αναζήτηση";
+inline constexpr const char* kOffline = "Ταμειακή OFF-Line !!!";
+inline constexpr const char* kAttempt = "Προσπάθεια ";
+inline constexpr const char* kCaptionOffline = "Varkon- Σφάλμα !";
+inline constexpr const char* kReady = "Ταμειακή ON-Line, Έτοιμη Για Εκτυπώσεις";
+inline constexpr const char* kCaptionReady = "Varkon- Έτοιμο";
+inline constexpr const char* kWaiting = "Αναμονή Για Στοιχεία....";
+inline constexpr const char* kCaptionWaiting = "Varkon- Αναμονή";
+inline constexpr const char* kStopped = "Διακοπή Εκτυπώσεων. Πατήστε Έναρξη Εκτυπώσεων!!!";
+inline constexpr const char* kCaptionStopped = "Varkon- Διακόπηκε";
+
+// The option panel.
+inline constexpr const char* kPathBetween = " @Path : ";
+inline constexpr const char* kDescriptionsPrinted = "Να Εκτυπώνεται";
+inline constexpr const char* kDescriptionsNotPrinted = "Να ΜΗΝ Εκτυπώνεται";
+inline constexpr const char* kCommentsNo = "Οχι";
+inline constexpr const char* kCommentsYes = "Nαι";  // begins with a Latin N
+inline constexpr const char* kMainCurrency = "Κύριο Νόμισμα";
+inline constexpr const char* kSecondCurrency = "Δευτερεύων Νομισμα";
+
+// The farewell notice of a rejected argument string.
+inline constexpr const char* kFarewell = "Ευχαριστουμε που χρησιμοποιησατε την εφαρμογη Varkon";
+inline constexpr int kFarewellWidth = 61;
+
+// Messages of the job loop and the menus. A job's failure reads "Λάθος : " + number + CR + text.
+inline constexpr const char* kJobError = "Λάθος : ";
+inline constexpr const char* kSettingsUnreadable =
+    "Δεν είναι δυνατή η ανάγνωση του αρχείου ρυθμίσεων param.ini";
+inline constexpr const char* kPrintFileMissing = "Το αρχείο εκτύπωσης δεν βρέθηκε : ";
+inline constexpr const char* kPrintFileUnreadable =
+    "Το αρχείο εκτύπωσης δεν μπορεί να διαβαστεί : ";
+inline constexpr const char* kConverterNotStarted =
+    "Δεν ήταν δυνατή η εκκίνηση της επεξεργασίας : ";
+inline constexpr const char* kConverterNoMarker =
+    "Η επεξεργασία δεν τελείωσε (δεν γράφτηκε το end.txt)";
+inline constexpr const char* kJobLaterAgain = "Η εκτύπωση θα ξαναδοκιμαστεί αργότερα.";
+inline constexpr const char* kHelpNotOpened =
+    "Δεν ήταν δυνατό να ανοίξει το αρχείο βοήθειας varkon.txt";
+inline constexpr const char* kReceiptNotWritten = "Αδύνατη η εγγραφή του αρχείου receipt.txt";
+inline constexpr const char* kCannotDelete = "Αδύνατη η διαγραφή του αρχείου ";
+inline constexpr const char* kGoOnTrying = "Να συνεχιστεί η προσπάθεια?";
+
+}  // namespace varkon::texts

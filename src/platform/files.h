@@ -1,0 +1,116 @@
+// Files and paths, the one place where they differ per system. Paths inside the program are code
+// page 1253 texts, as param.ini and the arguments hold them; the file system wants its own
+// encoding (UTF-8 on POSIX, UTF-16 on Windows), and every conversion happens here. files.cpp holds
+// what is the same everywhere; files_posix.cpp and files_win32.cpp hold the rest. Nothing here
+// shows anything: every failure comes back as a value for the caller to report.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varkon {
+
+// ---- Paths
+
+std::filesystem::path ToFsPath(std::string_view cp1253Path);
+std::string FromFsPath(const std::filesystem::path& path);
+
+// The characters that end a folder in a path: "/" on POSIX; "/", "\" and ":" on Windows.
+std::string_view PathSeparators();
+
+// ---- Reading and writing whole files
+
+// A binary read stream that other readers and writers may share; nullptr when it cannot open.
+// The settings files are read afresh at every use while the settings dialog may be writing them.
+std::FILE* OpenForReading(const std::filesystem::path& file);
+
+// A binary read-write stream that other readers and writers may share, creating an empty file
+// when there is none and never truncating one (vats.dat keeps whatever follows its rates).
+std::FILE* OpenForReadWrite(const std::filesystem::path& file);
+
+// Positions a stream at a byte offset that may lie beyond 2 GiB.
+bool SeekTo(std::FILE* stream, std::uint64_t offset);
+
+// Writes `bytes` to a fresh file beside `target`, forces it to the disk and renames it over
+// `target`, so that readers see either the old file or the whole new one, never a part.
+// Returns 0, or -1 (the old file is kept).
+int ReplaceFileAtomically(const std::filesystem::path& target, const std::string& bytes);
+
+// The whole file as bytes; empty when it is missing or cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
+// Length of the file in bytes; 0 when it is missing or is not an ordinary file.
+std::uintmax_t FileLength(const std::string& path);
+
+// Removes the file; false when it is still there afterwards.
+bool RemoveFile(const std::string& path);
+
+// ---- Listing
+
+// True when the path (whose last part may hold * and ?) names at least one ordinary file.
+bool FileExists(const std::string& path);
+
+// DOS-style name matching: "*" any run of characters (also none), "?" any one character, letters
+// compared without regard to case as the host application's platform lists them; "*.*" matches
+// every name.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// Hidden files (a leading "." on POSIX, the hidden or system attribute on Windows) are not the
+// host application's print files.
+bool IsHiddenFile(const std::filesystem::directory_entry& entry, std::string_view name);
+
+// The names (without the folder) of the ordinary, not hidden files in the folder of
+// `pathPattern` that match its last part, in byte order: a listing comes in no particular order,
+// so byte order is what makes "the first match" the same on every machine.
+std::vector<std::string> MatchingFiles(const std::string& pathPattern);
+
+// ---- Print files
+
+// Which file a path names: the volume and the file's number on it. A print file that the host
+// application deleted and wrote anew under the same name is another file.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t number = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file the path names now; nothing when there is none.
+std::optional<FileIdentity> IdentifyFile(const std::string& path);
+
+enum class PrintFileState {
+    kReady,         // complete: it can be read now
+    kBeingWritten,  // the host application is still writing it: a later tick takes it
+    kUnreadable,    // there, but it cannot be opened
+    kMissing,
+};
+
+// Tells whether the host application has finished writing a print file. On Windows the file
+// must open for reading with other readers locked out, which fails while the writer holds it.
+// On POSIX no writer has to lock: a file that a writer holds locked (flock or a record lock) is
+// still being written, and any file must have kept its size and modification time for `settle`:
+// either its modification time is that old, or this watch has seen the same size and time for
+// that long.
+class PrintFileWatch {
+  public:
+    explicit PrintFileWatch(std::chrono::milliseconds settle) : settle_(settle) {}
+
+    PrintFileState check(const std::string& path);
+
+  private:
+    struct Seen {
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified;
+        std::chrono::steady_clock::time_point since;
+    };
+    std::chrono::milliseconds settle_;
+    std::map<std::string, Seen> seen_;
+};
+
+}  // namespace varkon

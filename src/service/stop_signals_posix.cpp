@@ -1,0 +1,70 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "service/stop_signals.h"
+
+namespace varkon {
+namespace {
+
+volatile sig_atomic_t gStop = 0;
+int gWakeFd = -1;
+int gWaitFd = -1;
+
+extern "C" void OnStopSignal(int) {
+    const int saved = errno;
+    gStop = 1;
+    if (gWakeFd >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] ssize_t n = ::write(gWakeFd, &byte, 1);
+    }
+    errno = saved;
+}
+
+}  // namespace
+
+bool StopRequested() {
+    return gStop != 0;
+}
+
+void InstallStopHandlers() {
+    int fds[2];
+    if (::pipe(fds) == 0) {
+        for (int fd : fds) {
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+        gWaitFd = fds[0];
+        gWakeFd = fds[1];
+    }
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+void WaitUntil(std::chrono::steady_clock::time_point until) {
+    while (!gStop) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now())
+                .count();
+        if (left <= 0) return;
+        pollfd wake{gWaitFd, POLLIN, 0};
+        const int timeout = static_cast<int>(left > 1000 ? 1000 : left);
+        if (gWaitFd < 0) {
+            ::poll(nullptr, 0, timeout > 100 ? 100 : timeout);
+        } else if (::poll(&wake, 1, timeout) > 0) {
+            char drain[16];
+            while (::read(gWaitFd, drain, sizeof drain) > 0) {
+            }
+        }
+    }
+}
+
+}  // namespace varkon
