@@ -28,8 +28,11 @@ EngineCore::EngineCore(Surface& surface_, std::unique_ptr<SerialPort> port, Engi
       link(notices, std::move(port), options.timings, options.programDir),
       converter(options.converter ? options.converter : std::make_shared<Cnv437869G>()),
       reports(link, ecrErrorText, notices),
-      printer(link, ecrErrorText, *converter, mikro, notices) {
+      printer(link, ecrErrorText, *converter, mikro, notices),
+      jobs(workFile("varkon.job")) {
     notices.attachReports(reports);
+    notices.attachJobRecord(jobs);
+    notices.watchStop(closeRequested);
     printer.vatFile = workFile("vats.dat");
 }
 
@@ -38,6 +41,13 @@ std::string EngineCore::inWorkDir(const std::string& path) const {
     const std::filesystem::path fsPath = ToFsPath(path);
     if (fsPath.has_root_directory() || fsPath.has_root_name()) return path;
     return FromFsPath(options.workDir / fsPath);
+}
+
+bool EngineCore::lockWorkFolder() {
+    if (folderLock_.acquire(workFile("varkon.lock"))) return true;
+    notices.showMessage(texts::kAlreadyRunning, kMsgCritical);
+    endNow(kExitAlreadyRunning);
+    return false;
 }
 
 bool EngineCore::readStartupSettings(ParamSettings& settings) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/engine_notices.h"
+#include "app/job_record.h"
 #include "app/surface.h"
 #include "config/param_settings.h"
 #include "greek/greek_mikro.h"
@@ -18,6 +19,7 @@
 #include "link/link_timings.h"
 #include "link/serial_port.h"
 #include "maintenance/reports.h"
+#include "platform/files.h"
 #include "receipt/receipt_printer.h"
 
 namespace varkon {
@@ -29,6 +31,7 @@ inline constexpr int kExitArgumentsRejected = 2;
 inline constexpr int kExitRegisterNotFound = 3;
 inline constexpr int kExitPortNotOpened = 4;
 inline constexpr int kExitSettingsUnreadable = 5;
+inline constexpr int kExitAlreadyRunning = 6;
 
 struct EngineOptions {
     std::string arguments;  // the program's argument string (code page 1253); empty: interactive
@@ -67,6 +70,9 @@ class EngineCore {
 
     bool oneShot() const { return !options.arguments.empty(); }
 
+    // One program per work folder: takes the folder's lock, or says why not and ends.
+    bool lockWorkFolder();
+
     // The settings a start-up or a tick works with: param.ini, or the argument string. false
     // when the run has ended instead (the reason is already shown).
     bool readStartupSettings(ParamSettings& settings);
@@ -93,6 +99,7 @@ class EngineCore {
     GreekMikro mikro;
     Reports reports;
     ReceiptPrinter printer;
+    JobRecord jobs;
 
     std::string portName;  // the port and speed the window started with, renewed by every tick
     std::string baud;
@@ -105,6 +112,7 @@ class EngineCore {
     int exitCode = kExitNormal;
 
   private:
+    FolderLock folderLock_;
     ParamSettings lastSettings_;  // the job loop's settings when param.ini cannot be read
 };
 

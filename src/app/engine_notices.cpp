@@ -4,6 +4,10 @@ namespace varkon {
 
 int EngineNotices::showMessage(const std::string& text, int style, const std::string& title) {
     messageShown_ = true;
+    if (record_ != nullptr) {
+        record_->noteMessage();
+        if (record_->replaying()) return kAnswerOk;  // it was shown when that part went out
+    }
     return surface_.messageBox(text, style, title);
 }
 

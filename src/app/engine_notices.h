@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/job_record.h"
 #include "app/surface.h"
 #include "maintenance/reports.h"
 #include "receipt/receipt_printer.h"
@@ -18,6 +19,11 @@ class EngineNotices final : public ReceiptNotices, public ReportNotices {
 
     // The reports that a print file's report record runs; set once the engine has built them.
     void attachReports(Reports& reports) { reports_ = &reports; }
+    // The record of the receipts being sent: a message during one is recorded with it, and the
+    // messages of a resumed receipt's part that went out before are not shown again.
+    void attachJobRecord(JobRecord& record) { record_ = &record; }
+    // The flag that says the program is being stopped.
+    void watchStop(const bool& closeRequested) { closeRequested_ = &closeRequested; }
 
     int showMessage(const std::string& text, int style, const std::string& title = "") override;
     void showStatus(const std::string& text) override;
@@ -27,6 +33,7 @@ class EngineNotices final : public ReceiptNotices, public ReportNotices {
     void setProgressMax(double maximum) override { surface_.setProgressMax(maximum); }
     void setProgress(double value) override { surface_.setProgress(value); }
     void runDailyZReport() override;
+    bool stopRequested() const override { return closeRequested_ != nullptr && *closeRequested_; }
 
     const std::string& status() const { return status_; }
 
@@ -37,6 +44,8 @@ class EngineNotices final : public ReceiptNotices, public ReportNotices {
   private:
     Surface& surface_;
     Reports* reports_ = nullptr;
+    JobRecord* record_ = nullptr;
+    const bool* closeRequested_ = nullptr;
     std::string status_;
     bool messageShown_ = false;
 };

@@ -1,7 +1,6 @@
 #include "app/job_loop.h"
 
 #include <chrono>
-#include <fstream>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -16,11 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Error numbers of the print file, as the host application's error list (error.lst) knows them.
-constexpr int kErrFileNotFound = 53;
-constexpr int kErrCannotRead = 75;
-
 constexpr std::chrono::milliseconds kMarkerPoll{50};
+
+// The program's own files of the work folder (and of its own folder): never print files, nor
+// are the temporary files their atomic rewrites leave beside them.
+constexpr const char* kOwnFiles[] = {"param.ini",   "vats.dat",    "receipt.txt",
+                                     "journal.txt", "end.txt",     "error.lst",
+                                     "varkon.job",  "varkon.lock", "varkon.txt"};
+constexpr const char* kOwnProgramFiles[] = {"delay.inf", "varkon.txt"};
 
 // The counter's number: the leading digits of its text; a text without them counts as 0.
 long long CounterValue(const std::string& text) {
@@ -30,6 +32,18 @@ long long CounterValue(const std::string& text) {
         n = n * 10 + (c - '0');
     }
     return n;
+}
+
+bool IsOwnFileIn(const fs::path& folder, const char* name, const std::string& path,
+                 const std::optional<FileIdentity>& identity) {
+    if (identity && IdentifyFile(FromFsPath(folder / name)) == identity) return true;
+    const fs::path candidate = ToFsPath(path);
+    const std::string leaf = FromFsPath(candidate.filename());
+    const std::string prefix = std::string(name) + ".";
+    return leaf.rfind(prefix, 0) == 0 &&
+           IdentifyFile(FromFsPath(candidate.parent_path().empty() ? fs::path(".")
+                                                                   : candidate.parent_path())) ==
+               IdentifyFile(FromFsPath(folder));
 }
 
 }  // namespace
@@ -71,17 +85,29 @@ void JobLoop::showJobError(int error, const std::string& description) {
 
 void JobLoop::singleFileJob(const ParamSettings& settings) {
     const std::string path = settings.location + settings.file;
+    // A receipt an earlier run left unfinished goes out first.
+    if (const RecordedJob* unfinished = core_.jobs.unfinished()) {
+        const std::string resumed = unfinished->path;
+        if (finishUnfinished(Mode::kSingleFile) != Outcome::kPrinted || resumed == path) {
+            if (core_.finished) return;
+            core_.link.ClosePort();
+            core_.endNow(resumed == path && !core_.jobs.unfinished() ? kExitNormal
+                                                                     : kExitJobFailed);
+            return;
+        }
+    }
     const PrintFileState state = printFiles_.check(path);
     if (state == PrintFileState::kBeingWritten) return;  // a later tick takes it
 
-    std::ofstream receipt(core_.workFile("receipt.txt"), std::ios::binary | std::ios::trunc);
     // The host application would read an earlier outcome as this one's.
-    if (!receipt) core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
+    if (!emptyReceiptOutcome()) {
+        core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
+    }
     std::ofstream journal(core_.workFile("journal.txt"), std::ios::binary | std::ios::app);
     if (state != PrintFileState::kReady) {
         // The one file of this run cannot be had: say so and end, leaving whatever is there.
         const bool missing = state == PrintFileState::kMissing;
-        showJobError(missing ? kErrFileNotFound : kErrCannotRead,
+        showJobError(missing ? 53 : 75,
                      (missing ? texts::kPrintFileMissing : texts::kPrintFileUnreadable) +
                          Cp1253ToUtf8(path));
         core_.link.ClosePort();
@@ -90,59 +116,88 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     }
     if (!runConverter(settings, path)) return;
 
-    const std::optional<FileIdentity> read = IdentifyFile(path);
-    const GetDataResult result = core_.printer.getdata(path, ReceiptSettingsOf(settings));
-    if (result.error != 0) {
-        showJobError(result.error, result.description);
-        core_.link.ClosePort();
-        core_.endNow(kExitJobFailed);
-        return;
-    }
-    raiseReceiptCounter();
-    if (!EndsWithPrg(path)) deletePrintFile(path, read);
+    const Outcome outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kSingleFile);
     if (core_.finished) return;
     core_.link.ClosePort();
-    core_.endNow(kExitNormal);
+    core_.endNow(outcome == Outcome::kPrinted ? kExitNormal : kExitJobFailed);
 }
 
-void JobLoop::numberedFileJob(ParamSettings settings) {
-    // A file still being written, or one that does not open, is left for a later tick: not
-    // read, not counted, not deleted.
-    const std::string path = FindPrintJob(settings);
-    if (path.empty() || printFiles_.check(path) != PrintFileState::kReady) return;
-    settings.file = path;
+void JobLoop::numberedFileJob(const ParamSettings& settings) {
+    // An unfinished receipt comes before every other: nothing else is printed until it is done.
+    const bool resuming = core_.jobs.unfinished() != nullptr;
+    const std::string path = resuming ? std::string() : nextPrintFile(settings);
+    if (!resuming && path.empty()) return;
 
     std::ofstream journal(core_.workFile("journal.txt"), std::ios::binary | std::ios::app);
+    const bool portOpen = openPortForJob();
+    emptyReceiptOutcome();  // one that cannot be written is told with the outcome
+    // Nothing of the receipt could reach the register: it waits, unread, for the port.
+    if (!portOpen) return;
+    Outcome outcome = Outcome::kNotStarted;
+    if (resuming) {
+        outcome = finishUnfinished(Mode::kNumbered);
+    } else if (runConverter(settings, path)) {
+        outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kNumbered);
+    }
+    if (core_.finished || outcome == Outcome::kNotStarted) return;
+    journal.close();
+    if (!core_.jobTimer.enabled) return;  // the operator gave up the deletion: stop has run
+    core_.showStatus(texts::kWaiting);
+    core_.showCaption(texts::kCaptionWaiting);
+}
+
+std::string JobLoop::nextPrintFile(const ParamSettings& settings) {
+    const std::vector<std::string> candidates = FindPrintJobs(settings);
+    std::erase_if(told_, [&](const auto& entry) {
+        return std::find(candidates.begin(), candidates.end(), entry.first) == candidates.end();
+    });
+    for (const std::string& path : candidates) {
+        if (isOwnFile(path)) continue;
+        // A file still being written is left for a later tick; the files behind it go on.
+        const PrintFileState state = printFiles_.check(path);
+        if (state == PrintFileState::kBeingWritten) continue;
+        const std::optional<FileContent> content =
+            state == PrintFileState::kReady ? ReadFileContent(path) : std::nullopt;
+        if (!content) {
+            tellOnce(path, texts::kFileSkipped + Cp1253ToUtf8(path));
+            continue;
+        }
+        if (const RecordedJob* sent = core_.jobs.sentJobWith(*content)) {
+            // Printed before, only its deletion failed: it goes now if it can, and is never
+            // printed again.
+            const std::uint64_t id = sent->id;
+            if (RemoveFile(path)) {
+                core_.jobs.forget(id);
+                tellOnce(path, "");
+            } else {
+                tellOnce(path, texts::kPrintedNotDeleted + Cp1253ToUtf8(path));
+            }
+            continue;
+        }
+        tellOnce(path, "");
+        return path;
+    }
+    return {};
+}
+
+bool JobLoop::isOwnFile(const std::string& path) const {
+    const std::optional<FileIdentity> identity = IdentifyFile(path);
+    for (const char* name : kOwnFiles) {
+        if (IsOwnFileIn(core_.options.workDir, name, path, identity)) return true;
+    }
+    for (const char* name : kOwnProgramFiles) {
+        if (IsOwnFileIn(core_.options.programDir, name, path, identity)) return true;
+    }
+    return false;
+}
+
+bool JobLoop::openPortForJob() {
     // An unplugged adapter is told once, not at every tick until it is back.
     if (core_.link.PortHandle() == 0) {
         core_.link.OpenPort(core_.portName, core_.baud, core_.ecrErrorText, portLost_);
     }
     portLost_ = core_.link.PortHandle() == -1;
-    std::ofstream receipt(core_.workFile("receipt.txt"), std::ios::binary | std::ios::trunc);
-    // Nothing of the receipt could reach the register: it waits, unread, for the port.
-    if (portLost_) return;
-    if (!runConverter(settings, path)) return;
-
-    core_.notices.clearMessageShown();
-    const std::optional<FileIdentity> read = IdentifyFile(path);
-    const GetDataResult result = core_.printer.getdata(path, ReceiptSettingsOf(settings));
-    if (result.error != 0) {
-        // The file could not be read to its end: it stays for a later tick, and the host
-        // application reads -1.
-        showJobError(result.error, result.description);
-    }
-    const std::string count = raiseReceiptCounter();
-    receipt << (core_.notices.messageShown() ? std::string("-1") : Utf8ToCp1253(count)) << "\r\n";
-    receipt.flush();
-    // The receipt is printed and counted all the same: printing it again would sell it twice.
-    if (!receipt) core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
-    if (result.error == 0) deletePrintFile(path, read);
-    if (core_.finished) return;
-    journal.close();
-    receipt.close();
-    if (!core_.jobTimer.enabled) return;  // the operator gave up the deletion: stop has run
-    core_.showStatus(texts::kWaiting);
-    core_.showCaption(texts::kCaptionWaiting);
+    return !portLost_;
 }
 
 bool JobLoop::runConverter(const ParamSettings& settings, const std::string& path) {
@@ -164,8 +219,14 @@ bool JobLoop::runConverter(const ParamSettings& settings, const std::string& pat
     const std::string marker = FromFsPath(endMarker);
     const auto deadline = std::chrono::steady_clock::now() + core_.options.converterWait;
     while (FileLength(marker) == 0) {
-        if (core_.closeRequested) return false;
+        // A converter that does not finish is ended, with whatever it started: the next try
+        // starts a fresh one.
+        if (core_.closeRequested) {
+            launcher_.stopLastStarted();
+            return false;
+        }
         if (std::chrono::steady_clock::now() >= deadline) {
+            launcher_.stopLastStarted();
             core_.notices.showMessage(
                 std::string(texts::kConverterNoMarker) + "\r" + texts::kJobLaterAgain,
                 kMsgExclamation);
@@ -177,32 +238,151 @@ bool JobLoop::runConverter(const ParamSettings& settings, const std::string& pat
     return true;
 }
 
+JobLoop::Outcome JobLoop::printFile(const std::string& path, const ReceiptSettings& settings,
+                                    Mode mode) {
+    const std::optional<FileContent> content = ReadFileContent(path);
+    if (!content) {
+        const GetDataResult unreadable = UnreadablePrintFile(path);
+        showJobError(unreadable.error, unreadable.description);
+        return Outcome::kFailed;
+    }
+    if (!core_.jobs.begin(path, *content, settings)) {
+        // Without the record a crash could book the receipt twice: it waits for the record.
+        tellOnce("varkon.job", texts::kJobRecordNotWritten);
+        return Outcome::kNotStarted;
+    }
+    tellOnce("varkon.job", "");
+    return send(*core_.jobs.unfinished(), mode);
+}
+
+JobLoop::Outcome JobLoop::finishUnfinished(Mode mode) {
+    const RecordedJob* unfinished = core_.jobs.unfinished();
+    if (unfinished == nullptr) return Outcome::kPrinted;
+    const RecordedJob job = *unfinished;
+    const std::optional<FileContent> content = ReadFileContent(job.path);
+    if (!content || *content != job.content) {
+        // What the register still holds open cannot be known from here: stop and say so, once.
+        const std::string key = "#unfinished " + std::to_string(job.id);
+        if (told_.emplace(key, key).second) {
+            core_.notices.showMessage(
+                texts::kReceiptWaits + Cp1253ToUtf8(job.path) + texts::kUnfinishedFileChanged,
+                kMsgCritical);
+        }
+        return Outcome::kNotStarted;
+    }
+    if (mode != Mode::kNumbered && !openPortForJob()) return Outcome::kNotStarted;
+    core_.jobs.resume();
+    return send(job, mode);
+}
+
+JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
+    const RecordedJob job = recorded;  // the record may drop it before this ends
+    core_.notices.clearMessageShown();
+    core_.link.attachJournal(&core_.jobs);
+    const GetDataResult result = core_.printer.getdata(job.path, job.settings);
+    core_.link.attachJournal(nullptr);
+    const RecordedJob* now = core_.jobs.unfinished();
+    const bool messageShown = core_.notices.messageShown() || (now != nullptr && now->messageShown);
+
+    // Messages are shown while the job is still the record's current one, so that they count for
+    // its outcome when it is finished later.
+    if (result.stoppedAtLine != 0) {
+        if (!core_.closeRequested && deadLineTold_ != job.id) {
+            deadLineTold_ = job.id;
+            core_.notices.showMessage(
+                texts::kReceiptWaits + Cp1253ToUtf8(job.path) + texts::kStoppedAtLine +
+                    std::to_string(result.stoppedAtLine) + texts::kFinishedLater,
+                kMsgCritical);
+        }
+        core_.jobs.pause();
+        if (mode == Mode::kNumbered) writeReceiptOutcome("-1");
+        return Outcome::kStopped;
+    }
+    if (result.error != 0) {
+        // The file could not be read to its end. What went out is recorded, and the rest is
+        // sent when the file can be read; a job of which nothing went out is forgotten.
+        showJobError(result.error, result.description);
+        if (now != nullptr && now->answered == 0) {
+            core_.jobs.forget(job.id);
+        } else {
+            core_.jobs.pause();
+        }
+        if (mode == Mode::kNumbered) writeReceiptOutcome("-1");
+        return Outcome::kFailed;
+    }
+    core_.jobs.markSent();
+    deadLineTold_.reset();
+    lastJobMessageShown_ = messageShown;
+    if (mode != Mode::kOneShot) {
+        const std::string count = raiseReceiptCounter();
+        if (mode == Mode::kNumbered) writeReceiptOutcome(messageShown ? "-1" : count);
+    }
+    if (mode == Mode::kSingleFile && EndsWithPrg(job.path)) {
+        core_.jobs.forget(job.id);  // a program file stays where it is
+    } else {
+        deletePrinted(job);
+    }
+    return Outcome::kPrinted;
+}
+
+void JobLoop::deletePrinted(const RecordedJob& job) {
+    // Only the file that was printed goes: one the host application wrote anew since, even in
+    // place under the same name, has not been read and stays.
+    if (ReadFileContent(job.path) == job.content) {
+        DeleteFileWithRetry(
+            job.path, core_.notices, [this] { actions_.stopPrinting(); },
+            core_.options.timings.deleteRetryPeriod);
+    }
+    // One that could not be deleted stays recorded as printed: it is never printed again.
+    if (ReadFileContent(job.path) != job.content) core_.jobs.forget(job.id);
+}
+
+void JobLoop::printOneShotFile(const ParamSettings& settings) {
+    const std::string file = core_.inWorkDir(settings.file);
+    if (const RecordedJob* unfinished = core_.jobs.unfinished()) {
+        const std::string resumed = unfinished->path;
+        const Outcome outcome = finishUnfinished(Mode::kOneShot);
+        if (outcome != Outcome::kPrinted || resumed == file) {
+            core_.closeWindow(outcome == Outcome::kPrinted && !lastJobMessageShown_
+                                  ? kExitNormal
+                                  : kExitJobFailed);
+            return;
+        }
+    }
+    const Outcome outcome = printFile(file, ReceiptSettingsOf(settings), Mode::kOneShot);
+    // A message during the job means the host application must look at this receipt.
+    core_.closeWindow(outcome == Outcome::kPrinted && !lastJobMessageShown_ ? kExitNormal
+                                                                            : kExitJobFailed);
+}
+
 std::string JobLoop::raiseReceiptCounter() {
     core_.receiptCount = std::to_string(CounterValue(core_.receiptCount) + 1);
     core_.surface.setText(Control::kReceiptCounter, core_.receiptCount);
     return core_.receiptCount;
 }
 
-void JobLoop::deletePrintFile(const std::string& path, const std::optional<FileIdentity>& read) {
-    // The host application may have taken the file back while it was read and written its next
-    // receipt under the same name: that one has not been read, and stays.
-    if (IdentifyFile(path) != read) return;
-    DeleteFileWithRetry(
-        path, core_.notices, [this] { actions_.stopPrinting(); },
-        core_.options.timings.deleteRetryPeriod);
+bool JobLoop::emptyReceiptOutcome() {
+    return std::ofstream(core_.workFile("receipt.txt"), std::ios::binary | std::ios::trunc)
+        .is_open();
 }
 
-void JobLoop::printOneShotFile(const ParamSettings& settings) {
-    const std::string file = core_.inWorkDir(settings.file);
-    const std::optional<FileIdentity> read = IdentifyFile(file);
-    const GetDataResult result = core_.printer.getdata(file, ReceiptSettingsOf(settings));
-    if (result.error != 0) {
-        showJobError(result.error, result.description);
-        core_.closeWindow(kExitJobFailed);
+void JobLoop::writeReceiptOutcome(const std::string& text) {
+    std::ofstream receipt(core_.workFile("receipt.txt"), std::ios::binary | std::ios::trunc);
+    receipt << Utf8ToCp1253(text) << "\r\n";
+    receipt.flush();
+    // The receipt is printed and counted all the same: printing it again would sell it twice.
+    if (!receipt) core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
+}
+
+void JobLoop::tellOnce(const std::string& path, const std::string& text) {
+    if (text.empty()) {
+        told_.erase(path);
         return;
     }
-    deletePrintFile(file, read);
-    core_.closeWindow(kExitNormal);
+    auto [it, added] = told_.emplace(path, text);
+    if (!added && it->second == text) return;
+    it->second = text;
+    core_.showStatus(text);
 }
 
 }  // namespace varkon

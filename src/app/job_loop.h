@@ -1,15 +1,20 @@
-// The job loop: at every tick of the job timer it reads the settings again, finds one waiting
-// print file (the one file of single-file mode, or the next of numbered mode), has it converted
-// when a converter is set, prints it through the receipt printer, counts it, tells the host
-// application the outcome in receipt.txt and deletes the file. The one-shot run prints its one
-// file the same way. The loop works on the engine's core; Varkon drives it.
+// The job loop: at every tick of the job timer it reads the settings again, finishes a receipt
+// that an earlier run or a dead line left unfinished, or else takes the next print file that is
+// ready (the one file of single-file mode, or the first of numbered mode that can be printed),
+// has it converted when a converter is set, records it in the job record, prints it through the
+// receipt printer, counts it, tells the host application the outcome in receipt.txt and deletes
+// the file if it still holds what was printed. The one-shot run prints its one file the same
+// way. The loop works on the engine's core; Varkon drives it.
 #pragma once
 
+#include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 
 #include "app/actions.h"
 #include "app/engine_core.h"
+#include "app/job_record.h"
 #include "app/launcher.h"
 #include "config/param_settings.h"
 #include "platform/files.h"
@@ -26,19 +31,46 @@ class JobLoop {
     void printOneShotFile(const ParamSettings& settings);
 
   private:
+    // How a receipt's sending ended.
+    enum class Outcome { kPrinted, kStopped, kFailed, kNotStarted };
+    // What a finished receipt does besides: numbered mode counts it, tells the host in
+    // receipt.txt and deletes its file; single-file mode counts it and keeps a program file
+    // (PRG); a one-shot run only deletes the file.
+    enum class Mode { kNumbered, kSingleFile, kOneShot };
+
     void singleFileJob(const ParamSettings& settings);
-    void numberedFileJob(ParamSettings settings);
+    void numberedFileJob(const ParamSettings& settings);
+    // The first print file that can be printed now; empty when there is none.
+    std::string nextPrintFile(const ParamSettings& settings);
+    bool isOwnFile(const std::string& path) const;
+    bool openPortForJob();
     bool runConverter(const ParamSettings& settings, const std::string& path);
+
+    // Records the file and sends it; kNotStarted when it could not be recorded or read.
+    Outcome printFile(const std::string& path, const ReceiptSettings& settings, Mode mode);
+    // Finishes the unfinished receipt of the job record, if there is one (kPrinted when none).
+    Outcome finishUnfinished(Mode mode);
+    // Sends the recorded job now being sent, from its first unanswered command, and ends it as
+    // `mode` says when it went out whole.
+    Outcome send(const RecordedJob& job, Mode mode);
+    void deletePrinted(const RecordedJob& job);
+
     std::string raiseReceiptCounter();
+    bool emptyReceiptOutcome();
+    void writeReceiptOutcome(const std::string& text);
     void showJobError(int error, const std::string& description);
-    // Deletes the print file `read` came from; a file that has since taken its name stays.
-    void deletePrintFile(const std::string& path, const std::optional<FileIdentity>& read);
+    // A passing condition of a file, said once in the status line (and varkond's log) until it
+    // changes; an empty text forgets it.
+    void tellOnce(const std::string& path, const std::string& text);
 
     EngineCore& core_;
     Launcher& launcher_;
     Actions& actions_;
     PrintFileWatch printFiles_;
-    bool portLost_ = false;  // the last open of the port for a job failed
+    std::map<std::string, std::string> told_;
+    std::optional<std::uint64_t> deadLineTold_;  // the stopped receipt already told of
+    bool portLost_ = false;                      // the last open of the port for a job failed
+    bool lastJobMessageShown_ = false;  // a message came up during the last finished receipt
 };
 
 }  // namespace varkon

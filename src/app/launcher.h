@@ -20,6 +20,10 @@ class Launcher {
     // Collects the programs started earlier that have ended, without waiting for any that still
     // run. The engine calls it at every job tick; a launcher with nothing to collect ignores it.
     virtual void reap() {}
+    // Ends the program last started by start(), with every process it started in turn, if it
+    // still runs (POSIX: its own process group, killed; Windows: a job object, terminated). For a
+    // converter that runs past its wait. Does nothing when nothing runs.
+    virtual void stopLastStarted() {}
 };
 
 // The platform's launcher (posix_spawn on POSIX, CreateProcess on Windows).

@@ -1,5 +1,7 @@
 // The POSIX launcher: posix_spawn with an argument vector, no shell. Children are not waited for;
-// reap() collects the ones that have ended so that none is left as a zombie.
+// reap() collects the ones that have ended so that none is left as a zombie. Each program starts
+// as the leader of a process group of its own, which everything it starts joins, so that
+// stopLastStarted can end them all with one kill.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -8,6 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "app/launcher.h"
 #include "greek/cp1253.h"
@@ -17,9 +21,19 @@ extern char** environ;
 namespace varkon {
 namespace {
 
+// Collects the child if it has ended; true when it is gone (collected now or before).
+bool Collected(pid_t pid) {
+    int status = 0;
+    const pid_t r = ::waitpid(pid, &status, WNOHANG);
+    return r == pid || (r < 0 && errno != EINTR);
+}
+
 class PosixLauncher final : public Launcher {
   public:
-    ~PosixLauncher() override { reap(); }
+    ~PosixLauncher() override {
+        last_ = -1;
+        reap();
+    }
 
     bool start(const std::string& program, const std::vector<std::string>& arguments,
                bool /*minimized: a POSIX program has no window state to ask for*/) override {
@@ -53,7 +67,9 @@ class PosixLauncher final : public Launcher {
         sigaddset(&defaults, SIGCHLD);
         posix_spawnattr_setsigmask(&attr, &none);
         posix_spawnattr_setsigdefault(&attr, &defaults);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        posix_spawnattr_setpgroup(&attr, 0);  // a group of its own, numbered as the child
+        posix_spawnattr_setflags(
+            &attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
         pid_t pid = 0;
         int rc = searchPath ? posix_spawnp(&pid, path.c_str(), nullptr, &attr, argp.data(), environ)
@@ -61,19 +77,33 @@ class PosixLauncher final : public Launcher {
         posix_spawnattr_destroy(&attr);
         if (rc != 0) return false;
         children_.push_back(pid);
+        last_ = pid;
         return true;
     }
 
+    // The last program started is left uncollected, even once it has ended, until the next start
+    // or stopLastStarted: while it is a zombie its number can name no other process or group, so
+    // the group kill reaches what it left running and never a stranger that took the number.
     void reap() override {
-        std::erase_if(children_, [](pid_t pid) {
-            int status = 0;
-            pid_t r = ::waitpid(pid, &status, WNOHANG);
-            return r == pid || (r < 0 && errno != EINTR);
-        });
+        std::erase_if(children_, [this](pid_t pid) { return pid != last_ && Collected(pid); });
+    }
+
+    void stopLastStarted() override {
+        if (last_ <= 0) return;
+        const pid_t group = last_;
+        last_ = -1;
+        ::kill(-group, SIGKILL);
+        // A killed process ends at once; a short wait collects it, or the next reap() does.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+        while (!Collected(group) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        reap();
     }
 
   private:
     std::vector<pid_t> children_;
+    pid_t last_ = -1;  // the leader of the last started program's group
 };
 
 }  // namespace

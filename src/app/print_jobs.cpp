@@ -23,22 +23,24 @@ char FoldCase(char c) {
 
 }  // namespace
 
-std::string FindPrintJob(const ParamSettings& settings) {
+std::vector<std::string> FindPrintJobs(const ParamSettings& settings) {
+    std::vector<std::string> jobs;
+    auto consider = [&jobs](std::string candidate) {
+        if (FileLength(candidate) > 0) jobs.push_back(std::move(candidate));
+    };
     if (UsesHostFile(settings)) {
-        std::string candidate = settings.location + "noname.prn";
-        return FileLength(candidate) > 0 ? candidate : std::string();
+        consider(settings.location + "noname.prn");
+    } else if (settings.file.find("*.") != std::string::npos) {
+        // An empty match is passed over, not taken for "no job": it would hold up the rest.
+        for (const std::string& name : MatchingFiles(settings.location + settings.file)) {
+            consider(settings.location + name);
+        }
+    } else {
+        for (int n = 1; n <= kHighestNumber; ++n) {
+            consider(settings.location + settings.file + "." + std::to_string(n));
+        }
     }
-    if (settings.file.find("*.") != std::string::npos) {
-        const std::vector<std::string> names = MatchingFiles(settings.location + settings.file);
-        if (names.empty()) return {};
-        std::string candidate = settings.location + names.front();
-        return FileLength(candidate) > 0 ? candidate : std::string();
-    }
-    for (int n = 1; n <= kHighestNumber; ++n) {
-        std::string candidate = settings.location + settings.file + "." + std::to_string(n);
-        if (FileLength(candidate) > 0) return candidate;
-    }
-    return {};
+    return jobs;
 }
 
 bool EndsWithPrg(std::string_view path) {

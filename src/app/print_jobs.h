@@ -8,16 +8,17 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/param_settings.h"
 #include "link/notices.h"
 
 namespace varkon {
 
-// The next print file of a numbered-mode tick: location + "noname.prn" unless `defacto` is "no";
-// else for a pattern with "*." its first match; else location + file + ".1" ... ".10". A
-// candidate counts only with a length above 0. Empty when there is no job.
-std::string FindPrintJob(const ParamSettings& settings);
+// The print files waiting for a numbered-mode tick, the next first: location + "noname.prn"
+// unless `defacto` is "no"; else for a pattern with "*." its matches in byte order; else
+// location + file + ".1" ... ".10". A candidate counts only with a length above 0.
+std::vector<std::string> FindPrintJobs(const ParamSettings& settings);
 
 // True when the path ends in "PRG", in any case.
 bool EndsWithPrg(std::string_view path);

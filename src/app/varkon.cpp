@@ -29,7 +29,10 @@ Varkon::Varkon(Surface& surface, Launcher& launcher, std::unique_ptr<SerialPort>
       jobs_(core_, launcher, actions_) {}
 
 void Varkon::load() {
-    if (core_.finished) return;
+    if (core_.finished || !core_.lockWorkFolder()) return;
+    // What an earlier run left unfinished is finished at the first job; a record that cannot be
+    // written is told when a receipt would need it.
+    core_.jobs.open();
     ParamSettings settings;
     if (!core_.readStartupSettings(settings)) return;
     core_.portName = settings.Port;

@@ -1,7 +1,9 @@
 // The Windows launcher: CreateProcessW with a command line quoted so that the started program's
 // C runtime splits it back into exactly the arguments given. Batch files need the command
 // interpreter; they get it explicitly (cmd /d /s /c), and only with arguments that hold none of
-// its special characters, so that a file name can never be read as a command.
+// its special characters, so that a file name can never be read as a command. Each program runs
+// in a job object of its own, which the processes it starts join, so that stopLastStarted can end
+// them all at once.
 #include <windows.h>
 
 #include "app/launcher.h"
@@ -69,6 +71,9 @@ std::wstring InterpreterPath() {
 
 class Win32Launcher final : public Launcher {
   public:
+    // The programs run on after the launcher: closing a job's last handle does not end them.
+    ~Win32Launcher() override { forgetLast(); }
+
     bool start(const std::string& program, const std::vector<std::string>& arguments,
                bool minimized) override {
         if (program.empty()) return false;
@@ -96,15 +101,47 @@ class Win32Launcher final : public Launcher {
         // Minimised, yet active: the window takes the focus as the operator expects.
         startup.wShowWindow = static_cast<WORD>(minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
         PROCESS_INFORMATION process{};
-        BOOL ok = CreateProcessW(application.empty() ? nullptr : application.c_str(),
-                                 commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                                 nullptr, nullptr, &startup, &process);
+        // Suspended until it is in its job, so that nothing it starts can escape the job.
+        BOOL ok =
+            CreateProcessW(application.empty() ? nullptr : application.c_str(), commandLine.data(),
+                           nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | CREATE_SUSPENDED, nullptr,
+                           nullptr, &startup, &process);
         if (!ok) return false;
-        // Not waited for: the handles are released at once and the process runs on its own.
+        forgetLast();
+        HANDLE job = CreateJobObjectW(nullptr, nullptr);
+        if (job != nullptr && !AssignProcessToJobObject(job, process.hProcess)) {
+            // A launcher inside a job that allows no nested one: the program still runs, and
+            // stopLastStarted ends the program alone.
+            CloseHandle(job);
+            job = nullptr;
+        }
+        ResumeThread(process.hThread);
         CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        // Not waited for: only the handles to end it with are kept.
+        lastProcess_ = process.hProcess;
+        lastJob_ = job;
         return true;
     }
+
+    void stopLastStarted() override {
+        if (lastJob_ != nullptr) {
+            TerminateJobObject(lastJob_, 1);
+        } else if (lastProcess_ != nullptr) {
+            TerminateProcess(lastProcess_, 1);
+        }
+        forgetLast();
+    }
+
+  private:
+    void forgetLast() {
+        if (lastJob_ != nullptr) CloseHandle(lastJob_);
+        if (lastProcess_ != nullptr) CloseHandle(lastProcess_);
+        lastJob_ = nullptr;
+        lastProcess_ = nullptr;
+    }
+
+    HANDLE lastProcess_ = nullptr;
+    HANDLE lastJob_ = nullptr;
 };
 
 }  // namespace

@@ -48,4 +48,23 @@ inline constexpr const char* kReceiptNotWritten = "Αδύνατη η εγγρα�
 inline constexpr const char* kCannotDelete = "Αδύνατη η διαγραφή του αρχείου ";
 inline constexpr const char* kGoOnTrying = "Να συνεχιστεί η προσπάθεια?";
 
+// One program per work folder.
+inline constexpr const char* kAlreadyRunning =
+    "Το Varkon εργάζεται ήδη σε αυτόν τον φάκελο. Δεύτερο Varkon δεν μπορεί να ξεκινήσει.";
+
+// Receipts cut short, and print files passed over.
+inline constexpr const char* kReceiptWaits = "Η απόδειξη ";
+inline constexpr const char* kStoppedAtLine =
+    " δεν ολοκληρώθηκε: η ταμειακή δεν απάντησε στη γραμμή ";
+inline constexpr const char* kFinishedLater =
+    ". Θα ολοκληρωθεί μόλις απαντήσει η ταμειακή· καμία άλλη απόδειξη δεν θα εκτυπωθεί ως τότε.";
+inline constexpr const char* kUnfinishedFileChanged =
+    " έμεινε ανοιχτή στην ταμειακή και το αρχείο της άλλαξε ή χάθηκε. Ολοκληρώστε την στην "
+    "ταμειακή και διαγράψτε το varkon.job.";
+inline constexpr const char* kJobRecordNotWritten =
+    "Αδύνατη η εγγραφή του αρχείου varkon.job: καμία απόδειξη δεν θα εκτυπωθεί ως τότε.";
+inline constexpr const char* kFileSkipped = "Το αρχείο εκτύπωσης παραλείπεται (δεν διαβάζεται) : ";
+inline constexpr const char* kPrintedNotDeleted =
+    "Το αρχείο εκτύπωσης έχει ήδη εκτυπωθεί αλλά δεν διαγράφεται : ";
+
 }  // namespace varkon::texts

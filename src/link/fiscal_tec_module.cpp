@@ -19,6 +19,8 @@ constexpr std::size_t kMaxRead = 255;
 // the end markers are still looked for in everything that arrives.
 constexpr std::size_t kMaxKeptReply = 64 * 1024;
 constexpr auto kLongestPause = std::chrono::milliseconds(60'000);
+// A pause after a command looks this often whether the program is being stopped.
+constexpr auto kPauseSlice = std::chrono::milliseconds(100);
 
 const std::string kNoReplyCommand = "KX794ST\r";
 
@@ -100,9 +102,41 @@ void FiscalTecModule::ClosePort() {
     portHandle_ = 0;
 }
 
+void FiscalTecModule::attachJournal(CommandJournal* journal) {
+    journal_ = journal;
+    sendingStopped_ = false;
+}
+
 void FiscalTecModule::SendCommand(const std::string& command, std::string& reply, bool quiet) {
-    ExchangeCommand(command + "\r", reply, quiet);
-    if (auto pause = PacingDelay(); pause.count() > 0) std::this_thread::sleep_for(pause);
+    if (journal_ != nullptr) {
+        if (sendingStopped_) {
+            EcrError = kEcrNotSent;
+            return;
+        }
+        if (journal_->answeredBefore()) {
+            EcrError = kEcrOk;
+            reply.clear();
+            return;
+        }
+    }
+    // A receipt sends nothing more once the program is told to stop; it goes on at the next start.
+    if (journal_ != nullptr && notices_.stopRequested()) {
+        EcrError = kEcrAbandoned;
+    } else {
+        ExchangeCommand(command + "\r", reply, quiet);
+    }
+    if (journal_ != nullptr) {
+        if (EcrError == kEcrNoAnswer || EcrError == kEcrAbandoned) {
+            sendingStopped_ = true;
+            return;
+        }
+        journal_->answered();
+    }
+    // The pause is cut short by a stop: nothing more will be sent.
+    const auto pauseEnd = Clock::now() + PacingDelay();
+    while (Clock::now() < pauseEnd && !notices_.stopRequested()) {
+        std::this_thread::sleep_until(std::min(pauseEnd, Clock::now() + kPauseSlice));
+    }
 }
 
 std::chrono::milliseconds FiscalTecModule::PacingDelay() const {
@@ -153,12 +187,19 @@ void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& re
             }
             if (Clock::now() >= deadline) break;
             notices_.repaint();
+            if (notices_.stopRequested()) {
+                // The answer may still come; the command is in doubt and the caller knows it.
+                EcrError = kEcrAbandoned;
+                reply.clear();
+                return;
+            }
         }
         EcrError = kEcrNoAnswer;
         reply = kNoAnswer;
     }
 
-    if (quiet) return;
+    // A receipt's dead line is told once by the job loop, with the receipt and its line.
+    if (quiet || journal_ != nullptr) return;
     const std::string shown = Cp1253ToUtf8(reply);
     notices_.showCaption("Σφάλμα !!!" + shown);
     notices_.repaint();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "link/command_journal.h"
 #include "link/link_timings.h"
 #include "link/notices.h"
 #include "link/serial_port.h"
@@ -22,6 +23,11 @@ inline constexpr std::int16_t kEcrPortNotOpened = -1;
 inline constexpr std::int16_t kEcrSetUpFailed = -2;
 inline constexpr std::int16_t kEcrCodeNotANumber = -3;
 inline constexpr std::int16_t kEcrNoAnswer = -4;
+// While a receipt is being sent: the sending stopped at an earlier command, this one did not go
+// out.
+inline constexpr std::int16_t kEcrNotSent = -5;
+// The program is stopping: the command went out (or not) and its answer was not waited for.
+inline constexpr std::int16_t kEcrAbandoned = -6;
 
 class FiscalTecModule {
   public:
@@ -45,7 +51,15 @@ class FiscalTecModule {
     void ClosePort();
 
     // One exchange and the pacing pause. `command` and `reply` are code page 1253 bytes.
+    // While a receipt's journal is attached, a command it says was answered before is not sent,
+    // and the first command that gets no answer (or whose wait a stop cuts short) stops the
+    // sending: every later command of the receipt ends with kEcrNotSent without going out.
     void SendCommand(const std::string& command, std::string& reply, bool quiet);
+
+    // The journal of the receipt now being sent; nullptr when the receipt is over.
+    void attachJournal(CommandJournal* journal);
+    // The receipt's sending has stopped at a command that got no answer.
+    bool sendingStopped() const { return sendingStopped_; }
 
     // The pause after every command as delay.inf in programDir gives it now: whole milliseconds
     // up to a minute; zero when the file is missing or holds anything else.
@@ -65,6 +79,8 @@ class FiscalTecModule {
     LinkTimings timings_;
     std::filesystem::path programDir_;
     int portHandle_ = 0;
+    CommandJournal* journal_ = nullptr;
+    bool sendingStopped_ = false;
 };
 
 }  // namespace varkon

@@ -29,6 +29,8 @@ class Notices {
     virtual void showCaption(const std::string& text) = 0;
     // Lets the window paint while a long operation blocks (and a service notice a stop request).
     virtual void repaint() = 0;
+    // True once the program has been told to stop: a wait for the register is given up at once.
+    virtual bool stopRequested() const { return false; }
 };
 
 }  // namespace varkon

@@ -104,4 +104,8 @@ std::uintmax_t FileLength(const std::string& path) {
     return ec ? 0 : size;
 }
 
+bool FolderLock::held() const {
+    return handle_ != -1;
+}
+
 }  // namespace varkon

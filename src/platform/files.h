@@ -84,6 +84,19 @@ struct FileIdentity {
 // The identity of the file the path names now; nothing when there is none.
 std::optional<FileIdentity> IdentifyFile(const std::string& path);
 
+// What a file held when it was read: which file, its size, its modification time and a hash of
+// every byte. A print file rewritten in place (same name, same file number) differs in one of them.
+struct FileContent {
+    FileIdentity identity;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // modification time in the file system's own ticks
+    std::uint64_t hash = 0;     // 64-bit FNV-1a of the bytes
+    bool operator==(const FileContent&) const = default;
+};
+// Reads the whole file in bounded memory (streaming) to take its content's measure; nothing when
+// it cannot be opened or read.
+std::optional<FileContent> ReadFileContent(const std::string& path);
+
 enum class PrintFileState {
     kReady,         // complete: it can be read now
     kBeingWritten,  // the host application is still writing it: a later tick takes it
@@ -92,11 +105,12 @@ enum class PrintFileState {
 };
 
 // Tells whether the host application has finished writing a print file. On Windows the file
-// must open for reading with other readers locked out, which fails while the writer holds it.
-// On POSIX no writer has to lock: a file that a writer holds locked (flock or a record lock) is
-// still being written, and any file must have kept its size and modification time for `settle`:
-// either its modification time is that old, or this watch has seen the same size and time for
-// that long.
+// must open for reading with writers locked out (other readers, such as a virus scanner, may keep
+// it open), which fails while the writer holds it. On POSIX no writer has to lock: a file that a
+// writer holds locked (flock or a record lock) is still being written; on Linux so is a file that
+// any process holds open for writing (a read lease cannot be had on it); and any file must have
+// kept its size and modification time for `settle`: either its modification time is that old, or
+// this watch has seen the same size and time for that long.
 class PrintFileWatch {
   public:
     explicit PrintFileWatch(std::chrono::milliseconds settle) : settle_(settle) {}
@@ -111,6 +125,27 @@ class PrintFileWatch {
     };
     std::chrono::milliseconds settle_;
     std::map<std::string, Seen> seen_;
+};
+
+// ---- One program per folder
+
+// A lock held for the life of the object, on a lock file of the folder: one program per folder.
+// Another process (or another FolderLock in this one) cannot take it while it is held; the lock
+// goes with the process, however it ends (POSIX: flock on an open descriptor, O_CLOEXEC; Windows:
+// a handle opened with no sharing, or LockFileEx). The file itself is left in place.
+class FolderLock {
+  public:
+    FolderLock() = default;
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    // Takes the lock on `file` (created when missing); false when another holds it or it cannot
+    // be created.
+    bool acquire(const std::filesystem::path& file);
+    bool held() const;
+
+  private:
+    std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
 };
 
 }  // namespace varkon

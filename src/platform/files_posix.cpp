@@ -1,15 +1,19 @@
-// Files and paths on POSIX: UTF-8 names, advisory locks of either kind, stat identities, and the
-// atomic replace with mkstemp, fsync and rename.
+// Files and paths on POSIX: UTF-8 names, advisory locks of either kind, Linux read leases as the
+// sign of a writer that does not lock, stat identities, the atomic replace with mkstemp, fsync and
+// rename, and the folder's lock with flock.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <memory>
 #include <system_error>
 
 #include "greek/cp1253.h"
 #include "platform/files.h"
+#include "platform/fnv1a.h"
 
 namespace fs = std::filesystem;
 
@@ -27,15 +31,40 @@ bool WriterHoldsLock(int fd) {
     return ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
 }
 
-// Opens the file for reading and closes it again; a file a writer holds locked is not done.
+// A writer that holds the file open without any lock, seen where the system tells (Linux): a read
+// lease is refused while any process has the file open for writing. The lease is given back at
+// once, so a writer opening the file just then waits for no more than that. Where no lease can be
+// had for another reason (another user's file without CAP_LEASE, a file system without leases)
+// this cannot tell, and the settle time decides alone.
+bool OpenForWritingElsewhere(int fd) {
+#if defined(F_SETLEASE) && defined(F_SETSIG)
+    // A writer opening the file while the lease is held makes the kernel signal the holder, with
+    // SIGIO unless told otherwise, and SIGIO ends a process that does not handle it. SIGURG is
+    // ignored unless handled, and this program handles it nowhere.
+    if (::fcntl(fd, F_SETSIG, SIGURG) != 0) return false;
+    if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN;
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
+// Opens the file for reading and closes it again; a file a writer holds locked, or (where that
+// can be seen) open at all, is not done.
 PrintFileState TryOpen(const fs::path& file) {
     std::error_code ec;
     if (!fs::exists(file, ec)) return PrintFileState::kMissing;
     int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    // A non-blocking open fails this way only while another holds a write lease on the file.
+    if (fd < 0 && errno == EWOULDBLOCK) return PrintFileState::kBeingWritten;
     if (fd < 0) return PrintFileState::kUnreadable;
-    const bool locked = WriterHoldsLock(fd);
+    const bool writing = WriterHoldsLock(fd) || OpenForWritingElsewhere(fd);
     ::close(fd);
-    if (locked) return PrintFileState::kBeingWritten;
+    if (writing) return PrintFileState::kBeingWritten;
     return fs::is_regular_file(file, ec) ? PrintFileState::kReady : PrintFileState::kUnreadable;
 }
 
@@ -116,6 +145,41 @@ std::optional<FileIdentity> IdentifyFile(const std::string& path) {
                         static_cast<std::uint64_t>(status.st_ino)};
 }
 
+std::optional<FileContent> ReadFileContent(const std::string& path) {
+    // Non-blocking, so that a FIFO under the name cannot hold the caller; only ordinary files
+    // are read.
+    const int fd = ::open(ToFsPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    struct stat status {};
+    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    constexpr std::size_t kChunk = 64 * 1024;
+    const auto buffer = std::make_unique<char[]>(kChunk);
+    Fnv1a hash;
+    std::uint64_t size = 0;
+    while (ok) {
+        const ssize_t got = ::read(fd, buffer.get(), kChunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        hash.add(buffer.get(), static_cast<std::size_t>(got));
+        size += static_cast<std::uint64_t>(got);
+    }
+    // The time after the read: a write that went on during it shows as a later time.
+    ok = ok && ::fstat(fd, &status) == 0;
+    ::close(fd);
+    if (!ok) return std::nullopt;
+    FileContent content;
+    content.identity = {static_cast<std::uint64_t>(status.st_dev),
+                        static_cast<std::uint64_t>(status.st_ino)};
+    content.size = size;
+    content.modified =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+    content.hash = hash.value();
+    return content;
+}
+
 PrintFileState PrintFileWatch::check(const std::string& path) {
     const fs::path file = ToFsPath(path);
     const PrintFileState state = TryOpen(file);
@@ -140,6 +204,32 @@ PrintFileState PrintFileWatch::check(const std::string& path) {
     }
     seen_[path] = Seen{size, modified, now};
     return PrintFileState::kBeingWritten;
+}
+
+FolderLock::~FolderLock() {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+bool FolderLock::acquire(const fs::path& file) {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    handle_ = -1;
+    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    // A lock file another user made may be read-only to this one; flock needs no more than that.
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+        fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    }
+    if (fd < 0) return false;
+    // flock belongs to the open file, not the process: a second open here is refused as well.
+    int rc = 0;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
 }
 
 }  // namespace varkon

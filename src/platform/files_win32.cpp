@@ -1,7 +1,7 @@
 // Files and paths on Windows: UTF-16 names made through the program's own code page table (so a
 // name shown to the operator and the name the file system sees are the same letters), shared
-// opens, the writer's exclusive hold as the sign of a print file still being written, and the
-// atomic replace with MoveFileEx.
+// opens, the writer's hold as the sign of a print file still being written, the atomic replace
+// with MoveFileEx, and the folder's lock with LockFileEx.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -15,10 +15,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <system_error>
 
 #include "greek/cp1253.h"
 #include "platform/files.h"
+#include "platform/fnv1a.h"
 
 namespace fs = std::filesystem;
 
@@ -126,13 +128,46 @@ std::optional<FileIdentity> IdentifyFile(const std::string& path) {
                         (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
-// The file must open for reading with other readers locked out, which fails while the host
-// application still holds it.
+std::optional<FileContent> ReadFileContent(const std::string& path) {
+    HANDLE h = CreateFileW(ToFsPath(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    bool ok = GetFileType(h) == FILE_TYPE_DISK;
+    constexpr DWORD kChunk = 64 * 1024;
+    const auto buffer = std::make_unique<char[]>(kChunk);
+    Fnv1a hash;
+    std::uint64_t size = 0;
+    while (ok) {
+        DWORD got = 0;
+        ok = ReadFile(h, buffer.get(), kChunk, &got, nullptr) != 0;
+        if (!ok || got == 0) break;
+        hash.add(buffer.get(), got);
+        size += got;
+    }
+    // The time after the read: a write that went on during it shows as a later time.
+    BY_HANDLE_FILE_INFORMATION info{};
+    ok = ok && GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!ok) return std::nullopt;
+    FileContent content;
+    content.identity = {info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    content.size = size;
+    content.modified =
+        static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                  info.ftLastWriteTime.dwLowDateTime);
+    content.hash = hash.value();
+    return content;
+}
+
+// The file must open for reading with writers locked out, which fails while the host application
+// still has it open for writing. Other readers may keep it open: a virus scanner often does.
 PrintFileState PrintFileWatch::check(const std::string& path) {
     const fs::path file = ToFsPath(path);
     std::error_code ec;
     if (!fs::exists(file, ec)) return PrintFileState::kMissing;
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
@@ -142,6 +177,35 @@ PrintFileState PrintFileWatch::check(const std::string& path) {
     }
     CloseHandle(h);
     return fs::is_regular_file(file, ec) ? PrintFileState::kReady : PrintFileState::kUnreadable;
+}
+
+FolderLock::~FolderLock() {
+    if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+// A byte-range lock rather than a handle that shares nothing: a virus scanner or a backup that
+// opens the lock file for a moment must not keep the program from starting.
+bool FolderLock::acquire(const fs::path& file) {
+    if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+    HANDLE h =
+        CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A lock file another user made may be read-only to this one; the lock needs no more.
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE) return false;
+    // Locks belong to the handle: a second handle in this process is refused as well.
+    OVERLAPPED whole{};
+    if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                    &whole)) {
+        CloseHandle(h);
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    return true;
 }
 
 }  // namespace varkon

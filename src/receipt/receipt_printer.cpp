@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
 #include <vector>
 
 #include "greek/cp1253.h"
@@ -53,6 +54,13 @@ GetDataResult FileError(PrintFileReader::Status status) {
 
 }  // namespace
 
+GetDataResult UnreadablePrintFile(const std::string& file) {
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(ToFsPath(file), ec);
+    return FileError(exists ? PrintFileReader::Status::kUnreadable
+                            : PrintFileReader::Status::kNotFound);
+}
+
 // What one file's translation carries from record to record.
 struct ReceiptPrinter::FileState {
     ReceiptLine line;
@@ -94,7 +102,9 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
     if (status != PrintFileReader::Status::kOk) return FileError(status);
     FileState state;
     double progress = 0;
+    std::size_t lineNumber = 0;
     while (reader.next(text)) {
+        ++lineNumber;
         ReceiptLine& line = state.line;
         line.price.clear();
         line.discount.clear();
@@ -106,12 +116,16 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
         progress = std::min(progress + 1, maximum);
         notices_.setProgress(progress);
         translate(text, state, settings);
+        if (link_.sendingStopped()) return GetDataResult{0, {}, lineNumber};
     }
     if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
 
     if (FooterPending) {
         footer(state);
         FooterPending = false;
+        // The footer follows the last line: a stop in it is told at that line.
+        if (link_.sendingStopped())
+            return GetDataResult{0, {}, std::max<std::size_t>(lineNumber, 1)};
     }
     return {};
 }

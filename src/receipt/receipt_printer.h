@@ -25,6 +25,9 @@ namespace varkon {
 struct GetDataResult {
     int error = 0;
     std::string description;
+    // Not 0 when the sending stopped at a command of this line of the file (1-based) because the
+    // register did not answer: the rest of the receipt was not sent and waits to be finished.
+    std::size_t stoppedAtLine = 0;
 };
 
 // What printing a receipt needs from the window beside the notices: the progress bar, and the
@@ -36,13 +39,17 @@ class ReceiptNotices : public virtual Notices {
     virtual void runDailyZReport() = 0;
 };
 
+// The outcome getdata gives for a file it cannot open: 53 when it is missing, else 75.
+GetDataResult UnreadablePrintFile(const std::string& file);
+
 class ReceiptPrinter {
   public:
     ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText, TextConverter& converter,
                    GreekMikro& mikro, ReceiptNotices& notices);
 
     // Reads the print file `file` (code page 1253 path) twice: once to count its lines for the
-    // progress bar Indicator, once to translate and send it.
+    // progress bar Indicator, once to translate and send it. It stops at the first line whose
+    // command the link could not get answered (see FiscalTecModule::sendingStopped).
     GetDataResult getdata(const std::string& file, const ReceiptSettings& settings);
 
     bool ZeroSubtotal = true;

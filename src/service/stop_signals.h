@@ -1,4 +1,4 @@
-// How varkond hears that it must stop (SIGTERM and SIGINT on POSIX, the console's close and
+// How varkond hears that it must stop (SIGTERM, SIGINT and SIGHUP on POSIX, the console's close and
 // Ctrl+C on Windows) and how it sleeps until its next timer falls due without missing one. A
 // signal can only reach the program through process-wide state: this unit owns it, a flag and on
 // POSIX a pipe that wakes the sleep at once. stop_signals_posix.cpp and stop_signals_win32.cpp.

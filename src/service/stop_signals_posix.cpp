@@ -46,6 +46,8 @@ void InstallStopHandlers() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    // A closed terminal or a service manager's hang-up stops the program the same careful way.
+    sigaction(SIGHUP, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
 }
 

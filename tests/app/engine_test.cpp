@@ -41,7 +41,9 @@ class RecordingLauncher final : public Launcher {
         if (onStart) onStart();
         return true;
     }
+    void stopLastStarted() override { ++stops; }
     std::vector<std::string> launches;
+    int stops = 0;
     std::function<void()> onStart;
 };
 
@@ -352,6 +354,7 @@ TEST_F(EngineTest, ConverterGetsThePrintFileAsOneArgumentAndItsMarkerIsAwaited) 
     EXPECT_EQ(std::vector<std::string>{"conv|/q|" + dir.path().string() + "/print.1|min"},
               launcher.launches);
     EXPECT_FALSE(exists("print.1"));
+    EXPECT_EQ(0, launcher.stops);
 
     launcher.onStart = nullptr;  // a converter that never finishes: the old marker is gone
     drop("print.2");
@@ -359,6 +362,11 @@ TEST_F(EngineTest, ConverterGetsThePrintFileAsOneArgumentAndItsMarkerIsAwaited) 
     EXPECT_TRUE(exists("print.2"));
     EXPECT_EQ(1u, surface.boxes.size());
     EXPECT_EQ("1", surface.text(Control::kReceiptCounter));
+    // It is ended before the next try starts a fresh one.
+    EXPECT_EQ(1, launcher.stops);
+    v.onJobTick();
+    EXPECT_EQ(2, launcher.stops);
+    EXPECT_EQ(3u, launcher.launches.size());
 }
 
 TEST_F(EngineTest, UnreadableSettingsAtATickKeepThePreviousOnes) {

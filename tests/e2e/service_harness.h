@@ -20,13 +20,15 @@ class ServiceTest : public ::testing::Test {
         sim.emplace(argv, dir.path(), std::vector<std::string>{}, dir / "sim.log");
         ASSERT_TRUE(Eventually([&] { return fs::exists(dir / "register"); }));
     }
-    void startService(const std::vector<std::string>& arguments = {}) {
+    // varkond in the temporary folder (or in `workDir`), with the short time-outs of the tests
+    // unless `realTimings`.
+    void startService(const std::vector<std::string>& arguments = {}, bool realTimings = false,
+                      const fs::path& workDir = {}) {
         std::vector<std::string> argv{VARKOND_PATH};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        service.emplace(argv, dir.path(),
-                        std::vector<std::string>{"VARKON_COM1=" + (dir / "register").string(),
-                                                 "VARKON_TEST_TIMINGS=fast"},
-                        dir / "varkond.log");
+        std::vector<std::string> env{"VARKON_COM1=" + (dir / "register").string()};
+        if (!realTimings) env.push_back("VARKON_TEST_TIMINGS=fast");
+        service.emplace(argv, workDir.empty() ? dir.path() : workDir, env, dir / "varkond.log");
     }
     void settings() {
         dir.write("param.ini",

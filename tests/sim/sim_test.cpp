@@ -44,6 +44,11 @@ TEST(SimOptionsParser, ReadsOptionsAndRejectsBadOnes) {
     EXPECT_EQ(parsed.options.splitMs, 50);
     EXPECT_EQ(parsed.options.baud, 9600);
     EXPECT_TRUE(parsed.options.noise);
+    // --dead-after 0 is a line dead from the start, not "never".
+    parsed = ParseSimOptions({"--dead-for", "250", "--dead-after=0"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.deadAfter, 0);
+    EXPECT_EQ(parsed.options.deadForMs, 250);
 
     for (const std::vector<std::string>& bad : {std::vector<std::string>{"--silent"},
                                                 {"--latency", "-1"},
@@ -51,6 +56,8 @@ TEST(SimOptionsParser, ReadsOptionsAndRejectsBadOnes) {
                                                 {"--fail", "KX("},
                                                 {"--fail", "no-code"},
                                                 {"--offline=1"},
+                                                {"--dead-for", "250"},
+                                                {"--dead-after", "1", "--dead-for", "0"},
                                                 {"--bogus"}}) {
         EXPECT_NE(ParseSimOptions(bad).error, "") << bad[0];
     }
@@ -272,6 +279,14 @@ void WaitForFile(const std::filesystem::path& file, std::uintmax_t size) {
     }
 }
 
+// Waits, bounded, until the simulator has written `text` to the file `name`.
+void WaitForText(const test::TempDir& dir, std::string_view name, std::string_view text) {
+    const auto deadline = Clock::now() + kPatience;
+    while (dir.read(name).find(text) == std::string::npos && Clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
 TEST(VarkonSim, AnswersEveryCommandButShutdownAndRecordsTheWire) {
     test::TempDir dir;
     SimProcess sim({"--transcript", (dir / "wire").string(), "--paper", (dir / "paper").string()});
@@ -378,6 +393,78 @@ TEST(VarkonSim, HangsUpAfterNCommandsAndComesBackUnderItsLink) {
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), plugged);
     Client again(link);
     EXPECT_EQ(again.ask("KXCL\r"), "\x04");
+}
+
+// A sale of 1,50 and one of 2,00 before the break, one of 3,00 and the payment after it.
+const std::string kFirstHalf = "KX150R1\rKX200R2\r";
+const std::string kSecondHalf = "KX300R1\rKXT1\r";
+const std::string kSalesBefore =
+    "ΑΠΟΔΕΙΞΗ\n"
+    "ΕΙΔΟΣ                       Φ1      1,50\n"
+    "ΕΙΔΟΣ                       Φ2      2,00\n";
+const std::string kSettledAfter =
+    "ΕΙΔΟΣ                       Φ1      3,00\n"
+    "ΣΥΝΟΛΟ                              6,50\n"
+    "ΠΛΗΡΩΜΗ 1                           6,50\n"
+    "========================================\n";
+
+TEST(VarkonSim, KeepsTheOpenReceiptWhenTheClientClosesAndReopens) {
+    test::TempDir dir;
+    SimProcess sim({"--paper", (dir / "paper").string()});
+    {
+        Client first(sim.device);
+        first.send(kFirstHalf);
+        EXPECT_EQ(first.readUntil("\x04\x04"), "\x04\x04");
+    }
+    Client second(sim.device);
+    second.send(kSecondHalf);
+    EXPECT_EQ(second.readUntil("\x04\x04"), "\x04\x04");
+    EXPECT_EQ(dir.read("paper"), kSalesBefore + kSettledAfter);
+}
+
+// The line drops in the middle of a receipt. What is sent into it is lost: no answer, nothing on
+// the paper roll, nothing in the transcript. After the outage the register still has the receipt
+// open, and a client that opens the port again finishes it.
+TEST(VarkonSim, GoesDeadAfterNCommandsAndComesBackWithTheReceiptOpen) {
+    test::TempDir dir;
+    SimProcess sim({"--dead-after", "3", "--dead-for", "300", "--transcript",
+                    (dir / "wire").string(), "--paper", (dir / "paper").string()});
+    const std::string lost = "KX999R1\r";
+    const auto sent = Clock::now();
+    {
+        Client client(sim.device);
+        // One write: the fourth command is there before the third's answer can have gone out.
+        client.send(kFirstHalf + "KXST\r" + lost);
+        EXPECT_EQ(client.readUntil("\x04\x04\x04"), "\x04\x04\x04");
+        EXPECT_EQ(client.readUntil("\x04", 200ms), "");
+    }
+    const std::string back = "[Η ΓΡΑΜΜΗ ΕΠΕΣΤΡΕΨΕ· 8 bytes χάθηκαν]\n";
+    WaitForText(dir, "paper", back);
+    EXPECT_GE(Clock::now() - sent, 300ms);
+    Client again(sim.device);
+    again.send(kSecondHalf);
+    EXPECT_EQ(again.readUntil("\x04\x04"), "\x04\x04");
+    EXPECT_EQ(dir.read("wire"), kFirstHalf + "KXST\r" + kSecondHalf);
+    EXPECT_EQ(dir.read("paper"), kSalesBefore +
+                                     "ΜΕΡ. ΣΥΝΟΛΟ                         3,50\n"
+                                     "[ΝΕΚΡΗ ΓΡΑΜΜΗ]\n" +
+                                     back + kSettledAfter);
+}
+
+// Refusals and KX794ST count towards --dead-after, commands ignored under --silent do not.
+// Without --dead-for the line stays dead.
+TEST(VarkonSim, CountsWhatTheRegisterTookTowardsTheOutage) {
+    test::TempDir dir;
+    SimProcess sim({"--dead-after", "2", "--silent", "1", "--fail", "^KXT=05", "--transcript",
+                    (dir / "wire").string(), "--paper", (dir / "paper").string()});
+    Client client(sim.device);
+    client.send("KXCL\rKXT1\r");
+    EXPECT_EQ(client.readUntil("\x04"), "DE05\r\x04");
+    client.send("KX794ST\rKXCL\r");
+    WaitForText(dir, "paper", "[ΝΕΚΡΗ ΓΡΑΜΜΗ]");
+    EXPECT_EQ(client.readUntil("\x04", 300ms), "");
+    EXPECT_EQ(dir.read("paper"), "[DE05] KXT1\n[ΤΕΛΟΣ ΣΥΝΔΕΣΗΣ]\n[ΝΕΚΡΗ ΓΡΑΜΜΗ]\n");
+    EXPECT_EQ(dir.read("wire"), "KXCL\rKXT1\rKX794ST\r");
 }
 
 TEST(VarkonSim, RefusesABadCommandLine) {

@@ -46,5 +46,22 @@ TEST(Win32Launcher, NothingTheInterpreterWouldActOnReachesIt) {
     EXPECT_FALSE(launcher->start("", {}, true));
 }
 
+TEST(Win32Launcher, StopLastStartedEndsAProgramThatRunsOn) {
+    test::TempDir dir;
+    // Ticks for ever, starting a child of its own at every turn.
+    dir.write(
+        "convert.bat",
+        "@echo off\r\n:loop\r\necho x>> \"%~dp0ticks.txt\"\r\ncmd /d /c exit 0\r\ngoto loop\r\n");
+    auto launcher = MakeLauncher();
+    ASSERT_TRUE(launcher->start(FromFsPath(dir / "convert.bat"), {}, true));
+    EXPECT_FALSE(AwaitFile(dir, "ticks.txt").empty());
+
+    launcher->stopLastStarted();
+    std::this_thread::sleep_for(500ms);
+    const std::size_t ticks = dir.read("ticks.txt").size();
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(ticks, dir.read("ticks.txt").size());
+}
+
 }  // namespace
 }  // namespace varkon

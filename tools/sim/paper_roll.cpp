@@ -305,4 +305,12 @@ std::string PaperRoll::hungUp(std::string_view newDevice) const {
     return Line("[ΑΠΟΣΥΝΔΕΣΗ· ΝΕΑ ΘΥΡΑ " + std::string(newDevice) + "]");
 }
 
+std::string PaperRoll::lineDead() const {
+    return Line("[ΝΕΚΡΗ ΓΡΑΜΜΗ]");
+}
+
+std::string PaperRoll::lineBack(std::size_t lost) const {
+    return Line("[Η ΓΡΑΜΜΗ ΕΠΕΣΤΡΕΨΕ· " + std::to_string(lost) + " bytes χάθηκαν]");
+}
+
 }  // namespace varkon::sim

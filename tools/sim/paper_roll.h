@@ -21,6 +21,9 @@ class PaperRoll {
     std::string refused(std::string_view command, std::string_view code) const;
     std::string discarded(std::size_t bytes) const;
     std::string hungUp(std::string_view newDevice) const;
+    // The line went dead; it came back after `lost` bytes had been sent into it.
+    std::string lineDead() const;
+    std::string lineBack(std::size_t lost) const;
 
     // Register character codes to UTF-8: Greek letters for the register's own codes, ASCII for
     // ASCII (Greek capitals that look Latin arrive as Latin letters and stay so), \xNN otherwise.

@@ -95,10 +95,20 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
             if (result.error.empty() && o.baud == 0) result.error = "--baud must be above 0";
         } else if (name == "--hangup-after") {
             if (auto n = number(kMaxCount)) o.hangupAfter = *n;
+        } else if (name == "--dead-after") {
+            if (auto n = number(kMaxCount)) o.deadAfter = *n;
+        } else if (name == "--dead-for") {
+            if (auto n = number(kMaxMs)) o.deadForMs = static_cast<int>(*n);
+            if (result.error.empty() && o.deadForMs == 0) {
+                result.error = "--dead-for must be above 0";
+            }
         } else {
             result.error = "unknown option \"" + args[i] + "\"";
         }
         if (!result.error.empty()) break;
+    }
+    if (result.error.empty() && o.deadForMs && !o.deadAfter) {
+        result.error = "--dead-for needs --dead-after";
     }
     return result;
 }
@@ -122,6 +132,10 @@ SIGTERM or SIGINT end it.
   --latency MS         wait MS before every answer
   --baud N             take commands and send answers at the pace of an N baud line
   --hangup-after N     after N commands hang up, then come back on a new device
+  --dead-after N       once N commands are taken (answered, refused or KX794ST) the
+                       line goes dead: what arrives is lost, neither answered nor
+                       printed nor written to the transcript; the open receipt stays
+  --dead-for MS        the dead line comes back after MS (default: it stays dead)
   --help               show this text
 )";
 }

@@ -2,6 +2,7 @@
 // ParseSimOptions owns no resources; the Simulator keeps the parsed SimOptions for its whole run.
 #pragma once
 
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -27,6 +28,10 @@ struct SimOptions {
     int latencyMs = 0;     // pause before every answer
     long baud = 0;         // commands and answers take this line speed (10 bits a byte); 0 none
     long hangupAfter = 0;  // hang up once after this many commands; 0 never
+    // The line goes dead once, after the register has taken this many commands (0: from the
+    // start), and comes back after deadForMs (none: stays dead).
+    std::optional<long> deadAfter;
+    std::optional<int> deadForMs;
     bool help = false;
 };
 

@@ -42,7 +42,8 @@ Simulator::Simulator(SimOptions options)
       port_(options_.linkPath),
       planner_(options_),
       commandLine_(options_.baud),
-      answerLine_(options_.baud) {}
+      answerLine_(options_.baud),
+      line_(options_.deadAfter == 0 ? LineState::kDeaf : LineState::kLive) {}
 
 Simulator::~Simulator() {
     if (signals_ >= 0) ::close(signals_);
@@ -102,11 +103,12 @@ int Simulator::run() {
             }
             writePaper(paper_.hungUp(port_.slavePath()));
         }
+        updateLine(Clock::now());
 
         timespec timeout{};
         timespec* wait = nullptr;  // nothing due: sleep until something happens
-        if (!outgoing_.empty() && !writeBlocked_) {
-            timeout = Until(outgoing_.front().due - Clock::now());
+        if (const auto wake = nextWake()) {
+            timeout = Until(*wake - Clock::now());
             wait = &timeout;
         }
         pollfd fds[3] = {
@@ -143,26 +145,50 @@ void Simulator::dropAnswers() {
     answerLine_ = LinePace(options_.baud);
 }
 
+std::optional<Simulator::Clock::time_point> Simulator::nextWake() const {
+    if (!outgoing_.empty() && !writeBlocked_) return outgoing_.front().due;
+    if (line_ == LineState::kDead) return liveAgain_;  // nothing goes out while the line is dead
+    return std::nullopt;
+}
+
+void Simulator::updateLine(Clock::time_point now) {
+    if (line_ == LineState::kDeaf && outgoing_.empty()) {
+        line_ = LineState::kDead;
+        if (options_.deadForMs) liveAgain_ = now + std::chrono::milliseconds(*options_.deadForMs);
+        writePaper(paper_.lineDead());
+    }
+    if (line_ == LineState::kDead && liveAgain_ && now >= *liveAgain_) {
+        line_ = LineState::kLive;
+        writePaper(paper_.lineBack(lost_));
+        lost_ = 0;
+    }
+}
+
 // A command counts as heard when its CR would have arrived at the line speed: each stretch up to
-// and including a CR is timed on the command line before its commands are handled.
+// and including a CR is timed on the command line before its commands are handled. Bytes that
+// reach a deaf or dead line are lost: they are not heard, and the transcript does not get them.
 void Simulator::receive() {
     char buffer[4096];
     const ssize_t n = ::read(port_.master(), buffer, sizeof buffer);
     if (n <= 0) return;  // EAGAIN, EINTR: the next poll tells; the slave we hold rules out EIO
     std::string_view bytes(buffer, static_cast<std::size_t>(n));
     port_.releaseReservation();
-    if (transcript_ >= 0) WriteAll(transcript_, bytes);
     const auto now = Clock::now();
+    updateLine(now);
+    std::size_t heard = 0;
     std::vector<FramedCommand> commands;
-    while (!bytes.empty()) {
-        const auto cr = bytes.find('\r');
-        const auto stretch = bytes.substr(0, cr == std::string_view::npos ? bytes.size() : cr + 1);
-        bytes.remove_prefix(stretch.size());
+    while (heard < bytes.size() && line_ == LineState::kLive) {
+        const auto rest = bytes.substr(heard);
+        const auto cr = rest.find('\r');
+        const auto stretch = rest.substr(0, cr == std::string_view::npos ? rest.size() : cr + 1);
+        heard += stretch.size();
         const auto arrived = commandLine_.pass(now, stretch.size());
         commands.clear();
         framer_.feed(stretch, commands);
         for (const auto& command : commands) handle(command, arrived);
     }
+    lost_ += bytes.size() - heard;
+    if (transcript_ >= 0 && heard > 0) WriteAll(transcript_, bytes.substr(0, heard));
 }
 
 void Simulator::handle(const FramedCommand& command, Clock::time_point arrived) {
@@ -184,6 +210,9 @@ void Simulator::handle(const FramedCommand& command, Clock::time_point arrived) 
     }
     schedule(reply, arrived);
     if (options_.hangupAfter > 0 && ++commands_ == options_.hangupAfter) hangupPending_ = true;
+    if (reply.kind != Reply::Kind::kIgnored && ++taken_ == options_.deadAfter) {
+        line_ = LineState::kDeaf;
+    }
 }
 
 // Each piece waits its own pause after the command arrived (or after the piece before it), then

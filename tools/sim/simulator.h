@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,11 @@ class Simulator {
     // Answers waiting to go out, bounded: a client that never reads cannot grow it for ever.
     static constexpr std::size_t kMaxQueued = 1 << 20;
 
+    // --dead-after: a live line turns deaf when the register has taken its last command before
+    // the outage (what arrives from then on is lost), dead once the answers already given have
+    // gone out, and live again when --dead-for has passed. It goes dead only once.
+    enum class LineState { kLive, kDeaf, kDead };
+
     bool openFiles(std::string& error);
     bool plugIn(std::string& error);
     void receive();
@@ -45,6 +51,8 @@ class Simulator {
     void sendDue(Clock::time_point now);
     void dropAnswers();
     void writePaper(std::string_view text);
+    void updateLine(Clock::time_point now);
+    std::optional<Clock::time_point> nextWake() const;
 
     SimOptions options_;
     VirtualPort port_;
@@ -58,6 +66,10 @@ class Simulator {
     bool writeBlocked_ = false;
     long commands_ = 0;
     bool hangupPending_ = false;
+    LineState line_ = LineState::kLive;
+    long taken_ = 0;                              // commands the register took, for --dead-after
+    std::optional<Clock::time_point> liveAgain_;  // while dead; none: dead for good
+    std::size_t lost_ = 0;                        // bytes sent into the dead line
     int signals_ = -1;
     int transcript_ = -1;
     int paperFd_ = 1;
