@@ -1,6 +1,7 @@
 // varkond at rest: the real service in numbered mode against the virtual register, looking for
 // print files in an empty folder; the CPU time it takes while nothing arrives, as a share of one
-// core. --idle_seconds=N sets how long it is watched, 60 s by default.
+// core. --idle_seconds=N sets how long it is watched, 60 s by default; --varkond=PATH measures
+// another build of varkond (an earlier commit's, say).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -52,7 +53,7 @@ long long CpuNanoseconds(pid_t pid) {
     return (utime + stime) * (1'000'000'000LL / ::sysconf(_SC_CLK_TCK));
 }
 
-void VarkondIdle(benchmark::State& state, int idleSeconds) {
+void VarkondIdle(benchmark::State& state, int idleSeconds, const std::string& varkond) {
     ScratchDir dir;
     Register sim({"--paper", "/dev/null"});
     if (!dir.ok() || sim.device.empty()) {
@@ -62,8 +63,7 @@ void VarkondIdle(benchmark::State& state, int idleSeconds) {
     dir.write("param.ini",
               "[port] com1\r\n[baud] 9600\r\n[file] print\r\n[ecrt] mikro\r\n"
               "[multi type] true\r\n[Defacto_]=no\r\n[location] \r\n");
-    ChildProcess service({VARKOND_PATH}, dir.path(), {"VARKON_COM1=" + sim.device},
-                         dir / "varkond.log");
+    ChildProcess service({varkond}, dir.path(), {"VARKON_COM1=" + sim.device}, dir / "varkond.log");
     // Running: the register answered and the service waits for print files.
     const std::string waiting = "Αναμονή Για Στοιχεία....";
     const auto patience = Clock::now() + std::chrono::seconds(30);
@@ -101,12 +101,16 @@ void VarkondIdle(benchmark::State& state, int idleSeconds) {
 
 int main(int argc, char** argv) {
     int idleSeconds = 60;
+    std::string varkond = VARKOND_PATH;
     std::vector<char*> args;
     constexpr std::string_view kOption = "--idle_seconds=";
+    constexpr std::string_view kProgram = "--varkond=";
     for (int i = 0; i < argc; ++i) {
         const std::string_view arg(argv[i]);
         if (arg.starts_with(kOption)) {
             idleSeconds = std::max(1, std::atoi(argv[i] + kOption.size()));
+        } else if (arg.starts_with(kProgram)) {
+            varkond = std::string(arg.substr(kProgram.size()));
         } else {
             args.push_back(argv[i]);
         }
@@ -114,9 +118,10 @@ int main(int argc, char** argv) {
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    benchmark::RegisterBenchmark(
-        "BM_VarkondIdle",
-        [idleSeconds](benchmark::State& state) { varkon::bench::VarkondIdle(state, idleSeconds); })
+    benchmark::RegisterBenchmark("BM_VarkondIdle",
+                                 [idleSeconds, varkond](benchmark::State& state) {
+                                     varkon::bench::VarkondIdle(state, idleSeconds, varkond);
+                                 })
         ->Iterations(1)
         ->UseManualTime()
         ->Unit(benchmark::kSecond);

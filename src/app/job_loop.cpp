@@ -15,14 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::chrono::milliseconds kMarkerPoll{50};
-
-// The program's own files of the work folder (and of its own folder): never print files, nor
-// are the temporary files their atomic rewrites leave beside them.
-constexpr const char* kOwnFiles[] = {"param.ini",   "vats.dat",    "receipt.txt",
-                                     "journal.txt", "end.txt",     "error.lst",
-                                     "varkon.job",  "varkon.lock", "varkon.txt"};
-constexpr const char* kOwnProgramFiles[] = {"delay.inf", "varkon.txt"};
+// A wait for the converter's end marker still wakes this often, so that the window paints and a
+// stop is heard; the folder watch wakes it at once when end.txt is written.
+constexpr std::chrono::milliseconds kWaitSlice{100};
 
 // The counter's number: the leading digits of its text; a text without them counts as 0.
 long long CounterValue(const std::string& text) {
@@ -34,25 +29,10 @@ long long CounterValue(const std::string& text) {
     return n;
 }
 
-bool IsOwnFileIn(const fs::path& folder, const char* name, const std::string& path,
-                 const std::optional<FileIdentity>& identity) {
-    if (identity && IdentifyFile(FromFsPath(folder / name)) == identity) return true;
-    const fs::path candidate = ToFsPath(path);
-    const std::string leaf = FromFsPath(candidate.filename());
-    const std::string prefix = std::string(name) + ".";
-    return leaf.rfind(prefix, 0) == 0 &&
-           IdentifyFile(FromFsPath(candidate.parent_path().empty() ? fs::path(".")
-                                                                   : candidate.parent_path())) ==
-               IdentifyFile(FromFsPath(folder));
-}
-
 }  // namespace
 
 JobLoop::JobLoop(EngineCore& core, Launcher& launcher, Actions& actions)
-    : core_(core),
-      launcher_(launcher),
-      actions_(actions),
-      printFiles_(core.options.printFileSettle) {}
+    : core_(core), launcher_(launcher), actions_(actions), folder_(core) {}
 
 void JobLoop::onJobTick() {
     launcher_.reap();
@@ -61,6 +41,7 @@ void JobLoop::onJobTick() {
     ParamSettings settings;
     if (!core_.readTickSettings(settings)) return;
     core_.surface.repaint();
+    folder_.watch(settings);
     settings.location = core_.inWorkDir(settings.location);
 
     switch (FileModeOf(settings)) {
@@ -96,7 +77,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
             return;
         }
     }
-    const PrintFileState state = printFiles_.check(path);
+    const PrintFileState state = folder_.check(path);
     if (state == PrintFileState::kBeingWritten) return;  // a later tick takes it
 
     // The host application would read an earlier outcome as this one's.
@@ -125,7 +106,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
 void JobLoop::numberedFileJob(const ParamSettings& settings) {
     // An unfinished receipt comes before every other: nothing else is printed until it is done.
     const bool resuming = core_.jobs.unfinished() != nullptr;
-    const std::string path = resuming ? std::string() : nextPrintFile(settings);
+    const std::string path = resuming ? std::string() : folder_.next(settings);
     if (!resuming && path.empty()) return;
 
     std::ofstream journal(core_.workFile("journal.txt"), std::ios::binary | std::ios::app);
@@ -144,51 +125,6 @@ void JobLoop::numberedFileJob(const ParamSettings& settings) {
     if (!core_.jobTimer.enabled) return;  // the operator gave up the deletion: stop has run
     core_.showStatus(texts::kWaiting);
     core_.showCaption(texts::kCaptionWaiting);
-}
-
-std::string JobLoop::nextPrintFile(const ParamSettings& settings) {
-    const std::vector<std::string> candidates = FindPrintJobs(settings);
-    std::erase_if(told_, [&](const auto& entry) {
-        return std::find(candidates.begin(), candidates.end(), entry.first) == candidates.end();
-    });
-    for (const std::string& path : candidates) {
-        if (isOwnFile(path)) continue;
-        // A file still being written is left for a later tick; the files behind it go on.
-        const PrintFileState state = printFiles_.check(path);
-        if (state == PrintFileState::kBeingWritten) continue;
-        const std::optional<FileContent> content =
-            state == PrintFileState::kReady ? ReadFileContent(path) : std::nullopt;
-        if (!content) {
-            tellOnce(path, texts::kFileSkipped + Cp1253ToUtf8(path));
-            continue;
-        }
-        if (const RecordedJob* sent = core_.jobs.sentJobWith(*content)) {
-            // Printed before, only its deletion failed: it goes now if it can, and is never
-            // printed again.
-            const std::uint64_t id = sent->id;
-            if (RemoveFile(path)) {
-                core_.jobs.forget(id);
-                tellOnce(path, "");
-            } else {
-                tellOnce(path, texts::kPrintedNotDeleted + Cp1253ToUtf8(path));
-            }
-            continue;
-        }
-        tellOnce(path, "");
-        return path;
-    }
-    return {};
-}
-
-bool JobLoop::isOwnFile(const std::string& path) const {
-    const std::optional<FileIdentity> identity = IdentifyFile(path);
-    for (const char* name : kOwnFiles) {
-        if (IsOwnFileIn(core_.options.workDir, name, path, identity)) return true;
-    }
-    for (const char* name : kOwnProgramFiles) {
-        if (IsOwnFileIn(core_.options.programDir, name, path, identity)) return true;
-    }
-    return false;
 }
 
 bool JobLoop::openPortForJob() {
@@ -218,6 +154,8 @@ bool JobLoop::runConverter(const ParamSettings& settings, const std::string& pat
     }
     const std::string marker = FromFsPath(endMarker);
     const auto deadline = std::chrono::steady_clock::now() + core_.options.converterWait;
+    FolderWatch markerWatch;  // wakes the wait the moment end.txt is written
+    markerWatch.watch(core_.options.workDir);
     while (FileLength(marker) == 0) {
         // A converter that does not finish is ended, with whatever it started: the next try
         // starts a fresh one.
@@ -233,7 +171,8 @@ bool JobLoop::runConverter(const ParamSettings& settings, const std::string& pat
             return false;
         }
         core_.surface.repaint();
-        std::this_thread::sleep_for(kMarkerPoll);
+        markerWatch.waitUntil(std::min(deadline, std::chrono::steady_clock::now() + kWaitSlice));
+        markerWatch.take();
     }
     return true;
 }
@@ -248,10 +187,10 @@ JobLoop::Outcome JobLoop::printFile(const std::string& path, const ReceiptSettin
     }
     if (!core_.jobs.begin(path, *content, settings)) {
         // Without the record a crash could book the receipt twice: it waits for the record.
-        tellOnce("varkon.job", texts::kJobRecordNotWritten);
+        folder_.tellOnce("varkon.job", texts::kJobRecordNotWritten);
         return Outcome::kNotStarted;
     }
-    tellOnce("varkon.job", "");
+    folder_.tellOnce("varkon.job", "");
     return send(*core_.jobs.unfinished(), mode);
 }
 
@@ -262,8 +201,7 @@ JobLoop::Outcome JobLoop::finishUnfinished(Mode mode) {
     const std::optional<FileContent> content = ReadFileContent(job.path);
     if (!content || *content != job.content) {
         // What the register still holds open cannot be known from here: stop and say so, once.
-        const std::string key = "#unfinished " + std::to_string(job.id);
-        if (told_.emplace(key, key).second) {
+        if (unsureTold_.insert(job.id).second) {
             core_.notices.showMessage(
                 texts::kReceiptWaits + Cp1253ToUtf8(job.path) + texts::kUnfinishedFileChanged,
                 kMsgCritical);
@@ -349,6 +287,10 @@ void JobLoop::printOneShotFile(const ParamSettings& settings) {
             return;
         }
     }
+    if (!folder_.waitUntilWritten(file)) {
+        core_.close();  // told to stop while the host application still wrote the file
+        return;
+    }
     const Outcome outcome = printFile(file, ReceiptSettingsOf(settings), Mode::kOneShot);
     // A message during the job means the host application must look at this receipt.
     core_.closeWindow(outcome == Outcome::kPrinted && !lastJobMessageShown_ ? kExitNormal
@@ -372,17 +314,6 @@ void JobLoop::writeReceiptOutcome(const std::string& text) {
     receipt.flush();
     // The receipt is printed and counted all the same: printing it again would sell it twice.
     if (!receipt) core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
-}
-
-void JobLoop::tellOnce(const std::string& path, const std::string& text) {
-    if (text.empty()) {
-        told_.erase(path);
-        return;
-    }
-    auto [it, added] = told_.emplace(path, text);
-    if (!added && it->second == text) return;
-    it->second = text;
-    core_.showStatus(text);
 }
 
 }  // namespace varkon

@@ -8,16 +8,18 @@
 #pragma once
 
 #include <fstream>
-#include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "app/actions.h"
 #include "app/engine_core.h"
 #include "app/job_record.h"
 #include "app/launcher.h"
+#include "app/print_folder.h"
 #include "config/param_settings.h"
 #include "platform/files.h"
+#include "platform/folder_watch.h"
 
 namespace varkon {
 
@@ -27,6 +29,11 @@ class JobLoop {
 
     // One tick of the job timer.
     void onJobTick();
+    // What a front end waits on to hear that the print-file folder has changed.
+    std::intptr_t folderWaitHandle() const { return folder_.waitHandle(); }
+    // The print-file folder (see PrintFolder).
+    void watchPrintFolder(const ParamSettings& settings) { folder_.watch(settings); }
+    bool takeFolderChanges() { return folder_.takeChanges(); }
     // The one-shot run's job, once the register has answered: the program ends afterwards.
     void printOneShotFile(const ParamSettings& settings);
 
@@ -40,9 +47,6 @@ class JobLoop {
 
     void singleFileJob(const ParamSettings& settings);
     void numberedFileJob(const ParamSettings& settings);
-    // The first print file that can be printed now; empty when there is none.
-    std::string nextPrintFile(const ParamSettings& settings);
-    bool isOwnFile(const std::string& path) const;
     bool openPortForJob();
     bool runConverter(const ParamSettings& settings, const std::string& path);
 
@@ -59,15 +63,12 @@ class JobLoop {
     bool emptyReceiptOutcome();
     void writeReceiptOutcome(const std::string& text);
     void showJobError(int error, const std::string& description);
-    // A passing condition of a file, said once in the status line (and varkond's log) until it
-    // changes; an empty text forgets it.
-    void tellOnce(const std::string& path, const std::string& text);
 
     EngineCore& core_;
     Launcher& launcher_;
     Actions& actions_;
-    PrintFileWatch printFiles_;
-    std::map<std::string, std::string> told_;
+    PrintFolder folder_;
+    std::set<std::uint64_t> unsureTold_;  // unfinished receipts whose file changed, told once
     std::optional<std::uint64_t> deadLineTold_;  // the stopped receipt already told of
     bool portLost_ = false;                      // the last open of the port for a job failed
     bool lastJobMessageShown_ = false;  // a message came up during the last finished receipt

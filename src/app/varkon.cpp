@@ -41,6 +41,7 @@ void Varkon::load() {
 
     core_.surface.setEnabled(Control::kReportsMenu, false);
     fillOptionPanel(settings);
+    if (!core_.oneShot()) jobs_.watchPrintFolder(settings);
     search_.start();
     if (core_.finished) return;
     if (core_.oneShot()) oneShotRun(settings);
@@ -80,8 +81,27 @@ void Varkon::oneShotRun(const ParamSettings& settings) {
 void Varkon::onJobTick() {
     if (core_.finished || jobTickRunning_) return;
     Running running(jobTickRunning_);
-    jobs_.onJobTick();
+    do {
+        lookAgain_ = false;
+        jobs_.onJobTick();
+    } while (lookAgain_ && !core_.finished && !core_.closeRequested && core_.jobTimer.enabled);
     if (core_.closeRequested) core_.close();
+}
+
+void Varkon::noteFolderChanged() {
+    if (jobs_.takeFolderChanges()) lookAgain_ = true;
+}
+
+bool Varkon::onFolderChanged() {
+    // Always taken, so that the handle stops firing; a look only while printing runs.
+    const bool changed = jobs_.takeFolderChanges();
+    if (!changed || core_.finished || !core_.jobTimer.enabled) return false;
+    if (jobTickRunning_) {
+        lookAgain_ = true;
+        return false;
+    }
+    onJobTick();
+    return true;
 }
 
 void Varkon::onWatchdogTick() {

@@ -34,6 +34,16 @@ class Varkon {
     void onJobTick();
     void onWatchdogTick();
 
+    // The print-file folder: a front end waits on this handle (a descriptor that turns readable
+    // on POSIX, an event on Windows) beside its timers, and calls onFolderChanged when it fires,
+    // so that a receipt starts the moment its file is written instead of at the next tick.
+    std::intptr_t folderWaitHandle() const { return jobs_.folderWaitHandle(); }
+    // True when it took a look at the folder.
+    bool onFolderChanged();
+    // The same while the engine is busy (a front end's events run inside an exchange): what
+    // happened is noted, and the job loop looks again as soon as the tick in progress ends.
+    void noteFolderChanged();
+
     // Buttons and menu entries.
     void startPrinting();
     void stopPrinting();
@@ -78,6 +88,7 @@ class Varkon {
     RegisterSearch search_;
     JobLoop jobs_;
     bool jobTickRunning_ = false;
+    bool lookAgain_ = false;  // the folder changed during a tick
     bool watchdogTickRunning_ = false;
 };
 

@@ -117,6 +117,11 @@ class PrintFileWatch {
 
     PrintFileState check(const std::string& path);
 
+    // The system has said that the writer is done with the file (it closed it after writing, or
+    // renamed it in whole): as long as it stays as it is now, the next check takes it without
+    // the settling wait. The lock and open-for-writing checks still apply.
+    void markFinished(const std::string& path);
+
   private:
     struct Seen {
         std::uintmax_t size = 0;
@@ -125,6 +130,7 @@ class PrintFileWatch {
     };
     std::chrono::milliseconds settle_;
     std::map<std::string, Seen> seen_;
+    std::map<std::string, Seen> finished_;  // marked finished, as the file was then
 };
 
 // ---- One program per folder

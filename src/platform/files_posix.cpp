@@ -189,6 +189,15 @@ PrintFileState PrintFileWatch::check(const std::string& path) {
     const fs::file_time_type modified = fs::last_write_time(file, timeError);
     if (sizeError || timeError) return PrintFileState::kUnreadable;
 
+    // The system said the writer is done, and the file is as it was then.
+    if (auto done = finished_.find(path); done != finished_.end()) {
+        const bool unchanged = done->second.size == size && done->second.modified == modified;
+        finished_.erase(done);
+        if (unchanged) {
+            seen_.erase(path);
+            return PrintFileState::kReady;
+        }
+    }
     // Written long enough ago: the writer is done with it.
     if (modified + settle_ <= fs::file_time_type::clock::now()) {
         seen_.erase(path);
@@ -204,6 +213,17 @@ PrintFileState PrintFileWatch::check(const std::string& path) {
     }
     seen_[path] = Seen{size, modified, now};
     return PrintFileState::kBeingWritten;
+}
+
+void PrintFileWatch::markFinished(const std::string& path) {
+    const fs::path file = ToFsPath(path);
+    std::error_code sizeError, timeError;
+    const std::uintmax_t size = fs::file_size(file, sizeError);
+    const fs::file_time_type modified = fs::last_write_time(file, timeError);
+    if (sizeError || timeError) return;
+    // Bounded: a folder where files come and go unseen must not grow this for ever.
+    if (finished_.size() > 1024) finished_.clear();
+    finished_[path] = Seen{size, modified, std::chrono::steady_clock::now()};
 }
 
 FolderLock::~FolderLock() {

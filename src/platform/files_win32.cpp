@@ -161,6 +161,9 @@ std::optional<FileContent> ReadFileContent(const std::string& path) {
     return content;
 }
 
+// Windows takes a file at once when its writer has let it go; there is no settling wait to skip.
+void PrintFileWatch::markFinished(const std::string&) {}
+
 // The file must open for reading with writers locked out, which fails while the host application
 // still has it open for writing. Other readers may keep it open: a virus scanner often does.
 PrintFileState PrintFileWatch::check(const std::string& path) {

@@ -73,7 +73,12 @@ int RunEventLoop(Varkon& engine) {
         Clock::time_point next = now + std::chrono::seconds(1);
         if (job.armed() && job.due() < next) next = job.due();
         if (watchdog.armed() && watchdog.due() < next) next = watchdog.due();
-        WaitUntil(next);
+        // The print-file folder wakes the loop the moment a file is written.
+        if (WaitUntil(next, engine.folderWaitHandle())) {
+            // After a look the next regular one comes an interval after it ends.
+            if (!StopRequested() && engine.onFolderChanged()) job.fired();
+            continue;
+        }
         if (StopRequested()) continue;
 
         now = Clock::now();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 namespace varkon {
 
@@ -14,7 +15,8 @@ void InstallStopHandlers();
 
 bool StopRequested();
 
-// Sleeps until `until` or a stop request, without busy waiting.
-void WaitUntil(std::chrono::steady_clock::time_point until);
+// Sleeps until `until`, a stop request, or `wake` firing (a descriptor turning readable on POSIX,
+// an event signalled on Windows; -1 for none), without busy waiting. True when `wake` fired.
+bool WaitUntil(std::chrono::steady_clock::time_point until, std::intptr_t wake = -1);
 
 }  // namespace varkon

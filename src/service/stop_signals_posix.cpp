@@ -51,22 +51,28 @@ void InstallStopHandlers() {
     signal(SIGPIPE, SIG_IGN);
 }
 
-void WaitUntil(std::chrono::steady_clock::time_point until) {
+bool WaitUntil(std::chrono::steady_clock::time_point until, std::intptr_t wake) {
     while (!gStop) {
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now())
                 .count();
-        if (left <= 0) return;
-        pollfd wake{gWaitFd, POLLIN, 0};
+        if (left <= 0) return false;
         const int timeout = static_cast<int>(left > 1000 ? 1000 : left);
-        if (gWaitFd < 0) {
+        if (gWaitFd < 0 && wake < 0) {
             ::poll(nullptr, 0, timeout > 100 ? 100 : timeout);
-        } else if (::poll(&wake, 1, timeout) > 0) {
+            continue;
+        }
+        // A descriptor of -1 is passed over by poll.
+        pollfd waits[2] = {{gWaitFd, POLLIN, 0}, {static_cast<int>(wake), POLLIN, 0}};
+        if (::poll(waits, 2, timeout) <= 0) continue;
+        if ((waits[0].revents & POLLIN) != 0) {
             char drain[16];
             while (::read(gWaitFd, drain, sizeof drain) > 0) {
             }
         }
+        if ((waits[1].revents & POLLIN) != 0) return true;
     }
+    return false;
 }
 
 }  // namespace varkon

@@ -25,14 +25,22 @@ void InstallStopHandlers() {
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-// Sleeps in steps short enough to notice a stop request.
-void WaitUntil(std::chrono::steady_clock::time_point until) {
+// Waits in steps short enough to notice a stop request (the console handler runs on a thread of
+// its own and can only set the flag).
+bool WaitUntil(std::chrono::steady_clock::time_point until, std::intptr_t wake) {
     using Clock = std::chrono::steady_clock;
     const auto step = std::chrono::milliseconds(100);
     while (!gStop && Clock::now() < until) {
-        auto left = until - Clock::now();
-        std::this_thread::sleep_for(left < step ? left : step);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+        const auto slice = left < step ? left : step;
+        if (wake == -1) {
+            std::this_thread::sleep_for(slice);
+        } else if (WaitForSingleObject(reinterpret_cast<HANDLE>(wake),
+                                       static_cast<DWORD>(slice.count())) == WAIT_OBJECT_0) {
+            return true;
+        }
     }
+    return false;
 }
 
 }  // namespace varkon

@@ -22,6 +22,7 @@
 
 #include "app/varkon.h"
 #include "ui/about_box.h"
+#include "ui/folder_notifier.h"
 #include "ui/settings/settings_dialog.h"
 
 namespace varkon {
@@ -322,6 +323,19 @@ bool MainWindow::reachable(const QAction* action) const {
 
 void MainWindow::attach(Varkon& engine) {
     engine_ = &engine;
+    new FolderNotifier(
+        engine.folderWaitHandle(), [this] { onFolderChanged(); }, this);
+}
+
+void MainWindow::onFolderChanged() {
+    if (engine_ == nullptr || ended_) return;
+    // While the engine is busy the change is only noted: the job loop looks again when the tick
+    // in progress ends.
+    if (engineDepth_ > 0 || modalDepth_ > 0) {
+        engine_->noteFolderChanged();
+        return;
+    }
+    callEngine([](Varkon& engine) { engine.onFolderChanged(); });
 }
 
 void MainWindow::start() {

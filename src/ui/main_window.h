@@ -64,6 +64,8 @@ class MainWindow : public QMainWindow, public Surface {
     // message box is open.
     void onJobTimer();
     void onWatchdogTimer();
+    // The print-file folder changed (the engine's folder watch fired).
+    void onFolderChanged();
 
     // What a control of the window shows now, by its name ("comstattxt", "receipt", ...), with
     // the status text's line ends as CR LF. For the tests; the engine never reads the window.

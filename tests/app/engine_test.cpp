@@ -273,6 +273,30 @@ TEST_F(EngineTest, StartCommandForBacktickArgumentsIsLaunchedOrItsErrorsListed) 
 
 // ---- The job loop
 
+TEST_F(EngineTest, AFileRenamedInIsTakenAtOnceWithoutWaitingForTheTickOrTheSettlingTime) {
+    settings();
+    Varkon& v = running();
+    ASSERT_NE(-1, v.folderWaitHandle());
+    // Written just now, so a tick alone would still wait half a second for it to settle.
+    dir.write("print.tmp", kJob);
+    v.onJobTick();
+    fs::rename(dir / "print.tmp", dir / "print.1");
+    ASSERT_TRUE(e2e::Eventually([&] {
+        v.onFolderChanged();
+        return !exists("print.1");
+    }));
+    EXPECT_EQ(1, reg->count("KY1"));
+    EXPECT_EQ("1\r\n", dir.read("receipt.txt"));
+
+    // The loop's own writes wake nobody: nothing more happens, and a stopped loop takes nothing.
+    v.onFolderChanged();
+    v.stopPrinting();
+    dir.write("print.tmp", kJob);
+    fs::rename(dir / "print.tmp", dir / "print.2");
+    v.onFolderChanged();
+    EXPECT_TRUE(exists("print.2"));
+}
+
 TEST_F(EngineTest, NumberedModeTakesTheLowestNonEmptyFileAndCountsIt) {
     settings();
     Varkon& v = running();

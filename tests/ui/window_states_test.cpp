@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 
 #include <algorithm>
 #include <chrono>
@@ -234,6 +235,18 @@ TEST_F(WindowStatesTest, CloseBoxDuringAReportEndsTheProgramOnceTheReportIsDone)
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(window.ended());
     EXPECT_EQ(sent("KX794ST"), 0u);
+}
+
+TEST_F(WindowStatesTest, AReceiptRenamedIntoTheFolderStartsWithoutWaitingForTheTimer) {
+    start();
+    window.onWatchdogTimer();
+    button("Command1")->click();
+    window.jobTimer().stop();  // only the folder's notifier can start the job now
+    dir.write("print.tmp", " PRG KY1\r\n");
+    std::filesystem::rename(dir / "print.tmp", dir / "print.1");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !std::filesystem::exists(dir / "print.1"); }, 5000));
+    EXPECT_EQ(sent("KY1"), 1u);
+    EXPECT_EQ(dir.read("receipt.txt"), "1\r\n");
 }
 
 TEST_F(WindowStatesTest, MissingSettingsFileIsReportedAndEndsTheProgram) {

@@ -1,0 +1,135 @@
+// How soon a receipt starts: varkond in numbered mode against varkon-sim, and print files renamed
+// into its folder whole, at uneven moments. Each sample runs from the rename to the moment the
+// first byte of the receipt reaches the register (varkon-sim's transcript grows; an inotify watch
+// on it wakes this process, so nothing here polls). --receipts=N sets how many, 40 by default;
+// --varkond=PATH measures another build of varkond (an earlier commit's, say).
+#include <benchmark/benchmark.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench_support.h"
+
+namespace varkon::bench {
+namespace {
+
+// Waits until the file has grown past `size` or `until`; the new size, or `size` on time-out.
+std::uintmax_t WaitForGrowth(int watch, const std::filesystem::path& file, std::uintmax_t size,
+                             Clock::time_point until) {
+    for (;;) {
+        std::error_code ec;
+        const std::uintmax_t now = std::filesystem::file_size(file, ec);
+        if (!ec && now > size) return now;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left <= 0) return size;
+        pollfd p{watch, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000))) > 0) {
+            char events[4096];
+            [[maybe_unused]] const ssize_t n = ::read(watch, events, sizeof events);
+        }
+    }
+}
+
+void ReceiptArrival(benchmark::State& state, int receipts, const std::string& varkond) {
+    ScratchDir dir;
+    const std::filesystem::path transcript = dir / "wire";
+    Register sim({"--paper", "/dev/null", "--transcript", transcript.string()});
+    if (!dir.ok() || sim.device.empty()) {
+        state.SkipWithError("varkon-sim did not start");
+        return;
+    }
+    dir.write("param.ini",
+              "[port] com1\r\n[baud] 9600\r\n[file] print\r\n[ecrt] mikro\r\n"
+              "[multi type] true\r\n[Defacto_]=no\r\n[location] \r\n");
+    ChildProcess service({varkond}, dir.path(), {"VARKON_COM1=" + sim.device}, dir / "varkond.log");
+    const std::string waiting = "Αναμονή Για Στοιχεία....";
+    const auto patience = Clock::now() + std::chrono::seconds(30);
+    while (dir.read("varkond.log").find(waiting) == std::string::npos) {
+        if (Clock::now() > patience || !service.running()) {
+            state.SkipWithError("varkond did not reach its waiting state");
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (watch < 0 || ::inotify_add_watch(watch, transcript.c_str(), IN_MODIFY) < 0) {
+        state.SkipWithError("no inotify watch on the transcript");
+        return;
+    }
+
+    std::mt19937 random(7);  // the same uneven moments on every run
+    std::uniform_int_distribution<int> pause(0, 1500);
+    std::vector<double> samples;
+    for (auto _ : state) {
+        for (int i = 0; i < receipts; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
+            dir.write("print.tmp", " PRG KY1\r\n PRG KY2\r\n");
+            std::error_code ec;
+            const std::uintmax_t before = std::filesystem::file_size(transcript, ec);
+            const auto renamed = Clock::now();
+            std::filesystem::rename(dir / "print.tmp", dir / "print.1", ec);
+            const std::uintmax_t after =
+                WaitForGrowth(watch, transcript, before, renamed + std::chrono::seconds(10));
+            const auto arrived = Clock::now();
+            if (after == before) {
+                state.SkipWithError("the receipt did not reach the register");
+                break;
+            }
+            samples.push_back(MicrosecondsBetween(renamed, arrived) / 1000.0);
+            // The whole receipt goes out and the file goes before the next one comes.
+            const auto done = Clock::now() + std::chrono::seconds(10);
+            while (std::filesystem::exists(dir / "print.1") && Clock::now() < done) {
+                WaitForGrowth(watch, transcript, after,
+                              Clock::now() + std::chrono::milliseconds(20));
+            }
+        }
+        state.SetIterationTime(1);
+    }
+    ::close(watch);
+    service.stop();
+    state.counters["receipts"] = static_cast<double>(samples.size());
+    state.counters["arrival_median_ms"] = Median(samples);
+    state.counters["arrival_p99_ms"] = Percentile(samples, 0.99);
+    state.counters["arrival_max_ms"] = Percentile(samples, 1.0);
+}
+
+}  // namespace
+}  // namespace varkon::bench
+
+int main(int argc, char** argv) {
+    int receipts = 40;
+    std::string varkond = VARKOND_PATH;
+    std::vector<char*> args;
+    constexpr std::string_view kOption = "--receipts=";
+    constexpr std::string_view kProgram = "--varkond=";
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg.starts_with(kOption)) {
+            receipts = std::max(1, std::atoi(argv[i] + kOption.size()));
+        } else if (arg.starts_with(kProgram)) {
+            varkond = std::string(arg.substr(kProgram.size()));
+        } else {
+            args.push_back(argv[i]);
+        }
+    }
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    benchmark::RegisterBenchmark("BM_ReceiptArrival",
+                                 [receipts, varkond](benchmark::State& state) {
+                                     varkon::bench::ReceiptArrival(state, receipts, varkond);
+                                 })
+        ->Iterations(1)
+        ->UseManualTime()
+        ->Unit(benchmark::kSecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,139 @@
+#include "app/print_folder.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "app/print_jobs.h"
+#include "app/window_texts.h"
+#include "config/settings_values.h"
+#include "greek/cp1253.h"
+
+namespace varkon {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A wait for a one-shot file still wakes this often, so that the window paints and a stop is
+// heard; the folder watch wakes it at once when the writer is done.
+constexpr std::chrono::milliseconds kWaitSlice{100};
+
+// The program's own files of the work folder (and of its own folder): never print files, nor
+// are the temporary files their atomic rewrites leave beside them.
+constexpr const char* kOwnFiles[] = {"param.ini",   "vats.dat",    "receipt.txt",
+                                     "journal.txt", "end.txt",     "error.lst",
+                                     "varkon.job",  "varkon.lock", "varkon.txt"};
+constexpr const char* kOwnProgramFiles[] = {"delay.inf", "varkon.txt"};
+
+bool IsOwnFileIn(const fs::path& folder, const char* name, const std::string& path,
+                 const std::optional<FileIdentity>& identity) {
+    if (identity && IdentifyFile(FromFsPath(folder / name)) == identity) return true;
+    const fs::path candidate = ToFsPath(path);
+    const std::string leaf = FromFsPath(candidate.filename());
+    const std::string prefix = std::string(name) + ".";
+    return leaf.rfind(prefix, 0) == 0 &&
+           IdentifyFile(FromFsPath(candidate.parent_path().empty() ? fs::path(".")
+                                                                   : candidate.parent_path())) ==
+               IdentifyFile(FromFsPath(folder));
+}
+
+}  // namespace
+
+PrintFolder::PrintFolder(EngineCore& core) : core_(core), files_(core.options.printFileSettle) {}
+
+void PrintFolder::watch(ParamSettings settings) {
+    settings.location = core_.inWorkDir(settings.location);
+    const std::string pattern =
+        FileModeOf(settings) == FileMode::kNumberedFiles && UsesHostFile(settings)
+            ? settings.location + "noname.prn"
+            : settings.location + settings.file;
+    const std::size_t cut = pattern.find_last_of(PathSeparators());
+    watchedPrefix_ = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+    watch_.watch(watchedPrefix_.empty() ? fs::path(".") : ToFsPath(watchedPrefix_));
+}
+
+bool PrintFolder::takeChanges() {
+    const FolderWatch::Changes changes = watch_.take();
+    bool lookNow = changes.other;
+    for (const std::string& name : changes.finished) {
+        const std::string path = watchedPrefix_ + name;
+        // The loop's own writes (receipt.txt, the job record) are no reason to look again.
+        if (isOwnFile(path)) continue;
+        files_.markFinished(path);
+        lookNow = true;
+    }
+    return lookNow;
+}
+
+bool PrintFolder::waitUntilWritten(const std::string& path) {
+    const std::size_t cut = path.find_last_of(PathSeparators());
+    FolderWatch watch;
+    watch.watch(cut == std::string::npos ? fs::path(".") : ToFsPath(path.substr(0, cut + 1)));
+    for (;;) {
+        // The host application started this run for the file: it is done with it as soon as no
+        // writer holds it any more.
+        files_.markFinished(path);
+        if (files_.check(path) != PrintFileState::kBeingWritten) return true;
+        if (core_.closeRequested) return false;
+        watch.waitUntil(std::chrono::steady_clock::now() + kWaitSlice);
+        watch.take();
+        core_.surface.repaint();
+    }
+}
+
+std::string PrintFolder::next(const ParamSettings& settings) {
+    const std::vector<std::string> candidates = FindPrintJobs(settings);
+    std::erase_if(told_, [&](const auto& entry) {
+        return std::find(candidates.begin(), candidates.end(), entry.first) == candidates.end();
+    });
+    for (const std::string& path : candidates) {
+        if (isOwnFile(path)) continue;
+        // A file still being written is left for a later tick; the files behind it go on.
+        const PrintFileState state = files_.check(path);
+        if (state == PrintFileState::kBeingWritten) continue;
+        const std::optional<FileContent> content =
+            state == PrintFileState::kReady ? ReadFileContent(path) : std::nullopt;
+        if (!content) {
+            tellOnce(path, texts::kFileSkipped + Cp1253ToUtf8(path));
+            continue;
+        }
+        if (const RecordedJob* sent = core_.jobs.sentJobWith(*content)) {
+            // Printed before, only its deletion failed: it goes now if it can, and is never
+            // printed again.
+            const std::uint64_t id = sent->id;
+            if (RemoveFile(path)) {
+                core_.jobs.forget(id);
+                tellOnce(path, "");
+            } else {
+                tellOnce(path, texts::kPrintedNotDeleted + Cp1253ToUtf8(path));
+            }
+            continue;
+        }
+        tellOnce(path, "");
+        return path;
+    }
+    return {};
+}
+
+bool PrintFolder::isOwnFile(const std::string& path) const {
+    const std::optional<FileIdentity> identity = IdentifyFile(path);
+    for (const char* name : kOwnFiles) {
+        if (IsOwnFileIn(core_.options.workDir, name, path, identity)) return true;
+    }
+    for (const char* name : kOwnProgramFiles) {
+        if (IsOwnFileIn(core_.options.programDir, name, path, identity)) return true;
+    }
+    return false;
+}
+
+void PrintFolder::tellOnce(const std::string& path, const std::string& text) {
+    if (text.empty()) {
+        told_.erase(path);
+        return;
+    }
+    auto [it, added] = told_.emplace(path, text);
+    if (!added && it->second == text) return;
+    it->second = text;
+    core_.showStatus(text);
+}
+
+}  // namespace varkon
