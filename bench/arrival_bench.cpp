@@ -104,32 +104,6 @@ void ReceiptArrival(benchmark::State& state, int receipts, const std::string& va
 }  // namespace varkon::bench
 
 int main(int argc, char** argv) {
-    int receipts = 40;
-    std::string varkond = VARKOND_PATH;
-    std::vector<char*> args;
-    constexpr std::string_view kOption = "--receipts=";
-    constexpr std::string_view kProgram = "--varkond=";
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view arg(argv[i]);
-        if (arg.starts_with(kOption)) {
-            receipts = std::max(1, std::atoi(argv[i] + kOption.size()));
-        } else if (arg.starts_with(kProgram)) {
-            varkond = std::string(arg.substr(kProgram.size()));
-        } else {
-            args.push_back(argv[i]);
-        }
-    }
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    benchmark::RegisterBenchmark("BM_ReceiptArrival",
-                                 [receipts, varkond](benchmark::State& state) {
-                                     varkon::bench::ReceiptArrival(state, receipts, varkond);
-                                 })
-        ->Iterations(1)
-        ->UseManualTime()
-        ->Unit(benchmark::kSecond);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varkon::bench::RunVarkondBenchmark(argc, argv, "BM_ReceiptArrival", "receipts", 40,
+                                              varkon::bench::ReceiptArrival);
 }

@@ -21,6 +21,10 @@
 #include <thread>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
+#include <string_view>
+
 #include "support/child_process.h"
 
 extern char** environ;
@@ -98,5 +102,40 @@ inline double Median(std::vector<double> samples) {
 inline double MicrosecondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::micro>(to - from).count();
 }
+
+#ifdef VARKOND_PATH
+// The main of a benchmark that watches varkond from outside, run once: `--COUNT=N` (how many
+// seconds or receipts, `count` by default) and `--varkond=PATH` (another build of varkond, an
+// earlier commit's, say) are its own; the rest goes to Google Benchmark.
+template <class Body>
+int RunVarkondBenchmark(int argc, char** argv, const char* name, std::string_view countOption,
+                        int count, Body body) {
+    std::string varkond = VARKOND_PATH;
+    std::vector<char*> args;
+    const std::string countPrefix = "--" + std::string(countOption) + "=";
+    constexpr std::string_view kProgram = "--varkond=";
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg.starts_with(countPrefix)) {
+            count = std::max(1, std::atoi(argv[i] + countPrefix.size()));
+        } else if (arg.starts_with(kProgram)) {
+            varkond = std::string(arg.substr(kProgram.size()));
+        } else {
+            args.push_back(argv[i]);
+        }
+    }
+    int left = static_cast<int>(args.size());
+    benchmark::Initialize(&left, args.data());
+    if (benchmark::ReportUnrecognizedArguments(left, args.data())) return 1;
+    benchmark::RegisterBenchmark(
+        name, [count, varkond, body](benchmark::State& state) { body(state, count, varkond); })
+        ->Iterations(1)
+        ->UseManualTime()
+        ->Unit(benchmark::kSecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+#endif
 
 }  // namespace varkon::bench

@@ -100,32 +100,6 @@ void VarkondIdle(benchmark::State& state, int idleSeconds, const std::string& va
 }  // namespace varkon::bench
 
 int main(int argc, char** argv) {
-    int idleSeconds = 60;
-    std::string varkond = VARKOND_PATH;
-    std::vector<char*> args;
-    constexpr std::string_view kOption = "--idle_seconds=";
-    constexpr std::string_view kProgram = "--varkond=";
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view arg(argv[i]);
-        if (arg.starts_with(kOption)) {
-            idleSeconds = std::max(1, std::atoi(argv[i] + kOption.size()));
-        } else if (arg.starts_with(kProgram)) {
-            varkond = std::string(arg.substr(kProgram.size()));
-        } else {
-            args.push_back(argv[i]);
-        }
-    }
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    benchmark::RegisterBenchmark("BM_VarkondIdle",
-                                 [idleSeconds, varkond](benchmark::State& state) {
-                                     varkon::bench::VarkondIdle(state, idleSeconds, varkond);
-                                 })
-        ->Iterations(1)
-        ->UseManualTime()
-        ->Unit(benchmark::kSecond);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varkon::bench::RunVarkondBenchmark(argc, argv, "BM_VarkondIdle", "idle_seconds", 60,
+                                              varkon::bench::VarkondIdle);
 }
