@@ -45,7 +45,7 @@ class FolderWatch {
     std::filesystem::path folder_;
     std::intptr_t waitHandle_ = -1;
     std::intptr_t watchId_ = -1;  // the inotify watch, or the directory handle on Windows
-    void* state_ = nullptr;       // the pending directory read on Windows
+    [[maybe_unused]] void* state_ = nullptr;  // the pending directory read (Windows only)
 };
 
 }  // namespace varkon
