@@ -45,18 +45,10 @@ void ReceiptArrival(benchmark::State& state, int receipts, const std::string& va
         state.SkipWithError("varkon-sim did not start");
         return;
     }
-    dir.write("param.ini",
-              "[port] com1\r\n[baud] 9600\r\n[file] print\r\n[ecrt] mikro\r\n"
-              "[multi type] true\r\n[Defacto_]=no\r\n[location] \r\n");
-    ChildProcess service({varkond}, dir.path(), {"VARKON_COM1=" + sim.device}, dir / "varkond.log");
-    const std::string waiting = "Αναμονή Για Στοιχεία....";
-    const auto patience = Clock::now() + std::chrono::seconds(30);
-    while (dir.read("varkond.log").find(waiting) == std::string::npos) {
-        if (Clock::now() > patience || !service.running()) {
-            state.SkipWithError("varkond did not reach its waiting state");
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::optional<ChildProcess> service;
+    if (!StartWaitingVarkond(service, dir, varkond, sim.device)) {
+        state.SkipWithError("varkond did not reach its waiting state");
+        return;
     }
     const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (watch < 0 || ::inotify_add_watch(watch, transcript.c_str(), IN_MODIFY) < 0) {
@@ -93,7 +85,7 @@ void ReceiptArrival(benchmark::State& state, int receipts, const std::string& va
         state.SetIterationTime(1);
     }
     ::close(watch);
-    service.stop();
+    service->stop();
     state.counters["receipts"] = static_cast<double>(samples.size());
     state.counters["arrival_median_ms"] = Median(samples);
     state.counters["arrival_p99_ms"] = Percentile(samples, 0.99);

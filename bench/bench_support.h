@@ -16,6 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -104,6 +105,24 @@ inline double MicrosecondsBetween(Clock::time_point from, Clock::time_point to) 
 }
 
 #ifdef VARKOND_PATH
+// Starts varkond (the program at `varkond`) in `dir` in numbered mode, its port the register at
+// `device`; true once the register has answered and it waits for print files (within 30 s).
+inline bool StartWaitingVarkond(std::optional<ChildProcess>& service, const ScratchDir& dir,
+                                const std::string& varkond, const std::string& device) {
+    dir.write("param.ini",
+              "[port] com1\r\n[baud] 9600\r\n[file] print\r\n[ecrt] mikro\r\n"
+              "[multi type] true\r\n[Defacto_]=no\r\n[location] \r\n");
+    service.emplace(std::vector<std::string>{varkond}, dir.path(),
+                    std::vector<std::string>{"VARKON_COM1=" + device}, dir / "varkond.log");
+    const std::string waiting = "Αναμονή Για Στοιχεία....";
+    const auto patience = Clock::now() + std::chrono::seconds(30);
+    while (dir.read("varkond.log").find(waiting) == std::string::npos) {
+        if (Clock::now() > patience || !service->running()) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
 // The main of a benchmark that watches varkond from outside, run once: `--COUNT=N` (how many
 // seconds or receipts, `count` by default) and `--varkond=PATH` (another build of varkond, an
 // earlier commit's, say) are its own; the rest goes to Google Benchmark.

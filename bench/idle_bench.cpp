@@ -60,30 +60,21 @@ void VarkondIdle(benchmark::State& state, int idleSeconds, const std::string& va
         state.SkipWithError("varkon-sim did not start");
         return;
     }
-    dir.write("param.ini",
-              "[port] com1\r\n[baud] 9600\r\n[file] print\r\n[ecrt] mikro\r\n"
-              "[multi type] true\r\n[Defacto_]=no\r\n[location] \r\n");
-    ChildProcess service({varkond}, dir.path(), {"VARKON_COM1=" + sim.device}, dir / "varkond.log");
-    // Running: the register answered and the service waits for print files.
-    const std::string waiting = "Αναμονή Για Στοιχεία....";
-    const auto patience = Clock::now() + std::chrono::seconds(30);
-    while (dir.read("varkond.log").find(waiting) == std::string::npos) {
-        if (Clock::now() > patience || !service.running()) {
-            state.SkipWithError("varkond did not reach its waiting state");
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::optional<ChildProcess> service;
+    if (!StartWaitingVarkond(service, dir, varkond, sim.device)) {
+        state.SkipWithError("varkond did not reach its waiting state");
+        return;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));  // start-up is not idling
 
     double cpuMs = 0, wallS = 0;
     for (auto _ : state) {
-        const long long cpuBefore = CpuNanoseconds(service.pid());
+        const long long cpuBefore = CpuNanoseconds(service->pid());
         const auto start = Clock::now();
         std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
-        const long long cpuAfter = CpuNanoseconds(service.pid());
+        const long long cpuAfter = CpuNanoseconds(service->pid());
         const auto end = Clock::now();
-        if (cpuBefore < 0 || cpuAfter < 0 || !service.running()) {
+        if (cpuBefore < 0 || cpuAfter < 0 || !service->running()) {
             state.SkipWithError("varkond ended while idle");
             return;
         }
@@ -91,7 +82,7 @@ void VarkondIdle(benchmark::State& state, int idleSeconds, const std::string& va
         wallS = std::chrono::duration<double>(end - start).count();
         state.SetIterationTime(wallS);
     }
-    service.stop();
+    service->stop();
     state.counters["cpu_ms"] = cpuMs;
     state.counters["wall_s"] = wallS;
     state.counters["cpu_percent_of_core"] = cpuMs / 10.0 / wallS;

@@ -11,9 +11,6 @@ namespace varkon {
 namespace {
 
 constexpr int kJobInterval = 1000;
-constexpr int kWatchdogInterval = 1000;
-// "file not found", as the host application's error list (error.lst) numbers it.
-constexpr int kErrFileNotFound = 53;
 
 constexpr const char* kStartCommand = "cop2fis.bat";
 constexpr const char* kErrorList = "error.lst";

@@ -52,6 +52,9 @@ struct EngineOptions {
     std::shared_ptr<TextConverter> converter;
 };
 
+// The watchdog probes the register this often (milliseconds).
+inline constexpr int kWatchdogInterval = 1000;
+
 struct TimerState {
     bool enabled = false;
     int interval = 0;  // milliseconds

@@ -88,7 +88,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     if (state != PrintFileState::kReady) {
         // The one file of this run cannot be had: say so and end, leaving whatever is there.
         const bool missing = state == PrintFileState::kMissing;
-        showJobError(missing ? 53 : 75,
+        showJobError(missing ? kErrFileNotFound : kErrCannotRead,
                      (missing ? texts::kPrintFileMissing : texts::kPrintFileUnreadable) +
                          Cp1253ToUtf8(path));
         core_.link.ClosePort();

@@ -24,16 +24,23 @@ constexpr const char* kOwnFiles[] = {"param.ini",   "vats.dat",    "receipt.txt"
                                      "varkon.job",  "varkon.lock", "varkon.txt"};
 constexpr const char* kOwnProgramFiles[] = {"delay.inf", "varkon.txt"};
 
-bool IsOwnFileIn(const fs::path& folder, const char* name, const std::string& path,
-                 const std::optional<FileIdentity>& identity) {
-    if (identity && IdentifyFile(FromFsPath(folder / name)) == identity) return true;
-    const fs::path candidate = ToFsPath(path);
-    const std::string leaf = FromFsPath(candidate.filename());
-    const std::string prefix = std::string(name) + ".";
-    return leaf.rfind(prefix, 0) == 0 &&
-           IdentifyFile(FromFsPath(candidate.parent_path().empty() ? fs::path(".")
-                                                                   : candidate.parent_path())) ==
-               IdentifyFile(FromFsPath(folder));
+// A candidate as the own-file check sees it: which file it is, its name, and which folder holds it,
+// each found once.
+struct Candidate {
+    std::optional<FileIdentity> identity;
+    std::string name;
+    std::optional<FileIdentity> folder;
+};
+
+// One of the program's files `names` in `folder`, or a temporary file of its atomic rewrite there.
+template <std::size_t N>
+bool IsOwnFileIn(const fs::path& folder, const char* const (&names)[N], const Candidate& file) {
+    const bool sameFolder = file.folder && IdentifyFile(FromFsPath(folder)) == file.folder;
+    for (const char* name : names) {
+        if (file.identity && IdentifyFile(FromFsPath(folder / name)) == file.identity) return true;
+        if (sameFolder && file.name.rfind(std::string(name) + ".", 0) == 0) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -115,14 +122,13 @@ std::string PrintFolder::next(const ParamSettings& settings) {
 }
 
 bool PrintFolder::isOwnFile(const std::string& path) const {
-    const std::optional<FileIdentity> identity = IdentifyFile(path);
-    for (const char* name : kOwnFiles) {
-        if (IsOwnFileIn(core_.options.workDir, name, path, identity)) return true;
-    }
-    for (const char* name : kOwnProgramFiles) {
-        if (IsOwnFileIn(core_.options.programDir, name, path, identity)) return true;
-    }
-    return false;
+    const fs::path candidate = ToFsPath(path);
+    const Candidate file{
+        IdentifyFile(path), FromFsPath(candidate.filename()),
+        IdentifyFile(
+            FromFsPath(candidate.parent_path().empty() ? fs::path(".") : candidate.parent_path()))};
+    return IsOwnFileIn(core_.options.workDir, kOwnFiles, file) ||
+           IsOwnFileIn(core_.options.programDir, kOwnProgramFiles, file);
 }
 
 void PrintFolder::tellOnce(const std::string& path, const std::string& text) {

@@ -5,7 +5,6 @@
 namespace varkon {
 namespace {
 
-constexpr int kWatchdogInterval = 1000;
 constexpr int kWatchdogProbes = 3;
 
 }  // namespace

@@ -16,8 +16,6 @@ namespace varkon {
 
 namespace {
 
-constexpr int kFileNotFound = 53;
-constexpr int kFileAccessError = 75;
 const char* const kFileNotFoundText = "Το αρχείο δεν βρέθηκε";
 const char* const kFileAccessText = "Σφάλμα πρόσβασης στο αρχείο";
 const char* const kUnknownVatCategory = "Ανύπαρκτη κατηγορία ΦΠΑ ";
@@ -48,8 +46,8 @@ std::string DepartmentKey(const std::string& department) {
 }
 
 GetDataResult FileError(PrintFileReader::Status status) {
-    if (status == PrintFileReader::Status::kNotFound) return {kFileNotFound, kFileNotFoundText};
-    return {kFileAccessError, kFileAccessText};
+    if (status == PrintFileReader::Status::kNotFound) return {kErrFileNotFound, kFileNotFoundText};
+    return {kErrCannotRead, kFileAccessText};
 }
 
 }  // namespace

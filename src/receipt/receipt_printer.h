@@ -19,6 +19,10 @@
 
 namespace varkon {
 
+// The error numbers of a print file, as the host application's error list (error.lst) knows them.
+inline constexpr int kErrFileNotFound = 53;
+inline constexpr int kErrCannotRead = 75;
+
 // Outcome of getdata: error 0 when the whole file was read and translated. Otherwise a file
 // error number (53 not found, 75 cannot be read) and a Greek (UTF-8) description for the
 // operator; what was sent before the failure stays sent.

@@ -40,18 +40,6 @@ inline std::string Times(const std::string& text, int n) {
     return out;
 }
 
-// Resumes a stopped register however the test ends, or its ending would wait for it.
-class Resume {
-  public:
-    explicit Resume(Child& child) : child_(child) {}
-    ~Resume() { child_.signal(SIGCONT); }
-    Resume(const Resume&) = delete;
-    Resume& operator=(const Resume&) = delete;
-
-  private:
-    Child& child_;
-};
-
 class FaultMatrix : public ServiceTest {
   protected:
     void SetUp() override {
