@@ -94,8 +94,9 @@ int Simulator::run() {
     }
 
     for (;;) {
-        if (hangupPending_ && outgoing_.empty()) {
+        if (hangupPending_ && outgoing_.empty() && lastAnswerTaken(Clock::now())) {
             hangupPending_ = false;
+            hangupAfterRead_.reset();
             port_.hangUp();
             if (!plugIn(error)) {
                 WriteAll(STDERR_FILENO, "varkon-sim: " + error + "\n");
@@ -145,8 +146,21 @@ void Simulator::dropAnswers() {
     answerLine_ = LinePace(options_.baud);
 }
 
+// A line drops after the bytes on it have arrived: the hang-up waits until the client has read
+// the last answer, or for a while at most (a client that no longer reads must not hold it off).
+// What is written to the master reaches the client's side a moment later, so an empty queue
+// there counts only once that moment has passed.
+bool Simulator::lastAnswerTaken(Clock::time_point now) {
+    if (!port_.hasClient()) return true;
+    if (!hangupAfterRead_) hangupAfterRead_ = now + kHangupReadWait;
+    const bool arrived = now >= lastWritten_ + kLineSettle;
+    return (arrived && port_.unreadBytes() == 0) || now >= *hangupAfterRead_;
+}
+
 std::optional<Simulator::Clock::time_point> Simulator::nextWake() const {
     if (!outgoing_.empty() && !writeBlocked_) return outgoing_.front().due;
+    // Nothing says when the client reads: look again shortly.
+    if (hangupAfterRead_) return std::min(*hangupAfterRead_, Clock::now() + kHangupPoll);
     if (line_ == LineState::kDead) return liveAgain_;  // nothing goes out while the line is dead
     return std::nullopt;
 }
@@ -177,7 +191,8 @@ void Simulator::receive() {
     updateLine(now);
     std::size_t heard = 0;
     std::vector<FramedCommand> commands;
-    while (heard < bytes.size() && line_ == LineState::kLive) {
+    // Nothing more is heard on a line about to drop: what the client sends now is lost with it.
+    while (heard < bytes.size() && line_ == LineState::kLive && !hangupPending_) {
         const auto rest = bytes.substr(heard);
         const auto cr = rest.find('\r');
         const auto stretch = rest.substr(0, cr == std::string_view::npos ? rest.size() : cr + 1);
@@ -252,6 +267,7 @@ void Simulator::sendDue(Clock::time_point now) {
     // Sent, partly sent or failed for good: what went out leaves the queue; a failed line
     // loses the rest of what was due.
     const std::size_t sent = n < 0 ? due.size() : static_cast<std::size_t>(n);
+    if (n > 0) lastWritten_ = now;
     std::size_t left = sent;
     while (left > 0 && !outgoing_.empty()) {
         auto& front = outgoing_.front().bytes;

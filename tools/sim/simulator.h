@@ -53,6 +53,7 @@ class Simulator {
     void writePaper(std::string_view text);
     void updateLine(Clock::time_point now);
     std::optional<Clock::time_point> nextWake() const;
+    bool lastAnswerTaken(Clock::time_point now);
 
     SimOptions options_;
     VirtualPort port_;
@@ -66,6 +67,11 @@ class Simulator {
     bool writeBlocked_ = false;
     long commands_ = 0;
     bool hangupPending_ = false;
+    std::optional<Clock::time_point> hangupAfterRead_;  // latest hang-up while the client reads
+    static constexpr std::chrono::milliseconds kHangupReadWait{1000};
+    static constexpr std::chrono::milliseconds kHangupPoll{5};
+    static constexpr std::chrono::milliseconds kLineSettle{50};
+    Clock::time_point lastWritten_;
     LineState line_ = LineState::kLive;
     long taken_ = 0;                              // commands the register took, for --dead-after
     std::optional<Clock::time_point> liveAgain_;  // while dead; none: dead for good

@@ -92,6 +92,12 @@ bool VirtualPort::readOpenings() {
     return lastLeft;
 }
 
+int VirtualPort::unreadBytes() const {
+    int waiting = 0;
+    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &waiting) != 0) return 0;
+    return waiting;
+}
+
 void VirtualPort::releaseReservation() {
     ::ioctl(slave_, TIOCNXCL);
 }

@@ -25,6 +25,7 @@ class VirtualPort {
     int openings() const { return watch_; }  // readable when a client opens or closes the slave
     const std::string& slavePath() const { return slavePath_; }
     bool hasClient() const { return clients_ > 0; }
+    int unreadBytes() const;  // written to the client, not yet read by it
 
     // Reads the open and close notices; returns true when the last client has gone meanwhile.
     bool readOpenings();
