@@ -125,6 +125,13 @@ std::string Line(const std::string& payload) {
 }  // namespace
 
 bool JobRecord::open() {
+    read();
+    // Written anew at once: what followed a damaged record is gone, and appends go after it.
+    healthy_ = rewrite();
+    return healthy_;
+}
+
+void JobRecord::read() {
     jobs_.clear();
     current_.reset();
     const std::string text = ReadWholeFile(FromFsPath(file_));
@@ -165,9 +172,6 @@ bool JobRecord::open() {
             jobs_.erase(it);
         }
     }
-    // Written anew at once: what followed a damaged record is gone, and appends go after it.
-    healthy_ = rewrite();
-    return healthy_;
 }
 
 const RecordedJob* JobRecord::unfinished() const {

@@ -42,6 +42,8 @@ class JobRecord final : public CommandJournal {
     // Reads what an earlier run left and opens the record for writing; false when it cannot be
     // written (then no receipt may start).
     bool open();
+    // Only reads what the record holds: a look from outside the program that owns it.
+    void read();
 
     // The job whose commands did not all go out, if there is one.
     const RecordedJob* unfinished() const;

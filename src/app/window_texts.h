@@ -48,6 +48,13 @@ inline constexpr const char* kReceiptNotWritten = "Αδύνατη η εγγρα�
 inline constexpr const char* kCannotDelete = "Αδύνατη η διαγραφή του αρχείου ";
 inline constexpr const char* kGoOnTrying = "Να συνεχιστεί η προσπάθεια?";
 
+// varkond's maintenance commands, which share the port with a Varkon printing in the folder.
+inline constexpr const char* kPortBusyWaiting =
+    "Η θύρα χρησιμοποιείται από άλλο πρόγραμμα (απόδειξη σε εξέλιξη). Αναμονή μέχρι να ελευθερωθεί: ";
+inline constexpr const char* kUnfinishedReceiptHolds =
+    "Μια απόδειξη δεν έχει ολοκληρωθεί και η ταμειακή μπορεί να την έχει ανοιχτή. Τίποτα δεν "
+    "στέλνεται μέχρι να ολοκληρωθεί: ";
+
 // One program per work folder.
 inline constexpr const char* kAlreadyRunning =
     "Το Varkon εργάζεται ήδη σε αυτόν τον φάκελο. Δεύτερο Varkon δεν μπορεί να ξεκινήσει.";

@@ -39,6 +39,8 @@ class FiscalTecModule {
     // port counts as not closed until ClosePort, exactly as the callers' open-if-closed pattern
     // expects.
     int PortHandle() const { return portHandle_; }
+    // True when the last OpenPort failed because another program holds the port.
+    bool portBusy() const { return port_->openFailedBusy(); }
 
     // Status of the last link operation: kEcrOk, one of the failures above, or n > 0 the
     // register's error code.

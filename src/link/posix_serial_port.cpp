@@ -182,12 +182,15 @@ std::string PosixSerialPort::DevicePath(const std::string& portName) {
 
 int PosixSerialPort::failed(int status, const std::string& what, int error) {
     openFailure_ = what + (error != 0 ? std::string(": ") + std::strerror(error) : std::string());
+    // Another program's lock, or its exclusive hold on the terminal.
+    openBusy_ = status == -1 && (error == EWOULDBLOCK || error == EAGAIN || error == EBUSY);
     return status;
 }
 
 int PosixSerialPort::open(const std::string& portName, const std::string& lineSettings) {
     close();
     openFailure_.clear();
+    openBusy_ = false;
     const std::string path = DevicePath(portName);
     if (path.empty()) return failed(-1, "no serial device is named by the port name", 0);
 

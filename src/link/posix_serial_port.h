@@ -33,6 +33,7 @@ class PosixSerialPort final : public SerialPort {
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
     std::string openFailure() const override { return openFailure_; }
+    bool openFailedBusy() const override { return openBusy_; }
 
     // The device a port name stands for ("com1" → $VARKON_COM1 or /dev/ttyS0, "/dev/x" → itself);
     // empty when the name is neither form.
@@ -47,6 +48,7 @@ class PosixSerialPort final : public SerialPort {
     bool haveOriginal_ = false;
     termios original_{};
     std::string openFailure_;
+    bool openBusy_ = false;
 };
 
 }  // namespace varkon

@@ -37,6 +37,8 @@ class SerialPort {
     // What the system said when the last open failed ("/dev/ttyS0: No such file or directory"),
     // for the service's log; the operator's message names only the port. Empty after a success.
     virtual std::string openFailure() const { return {}; }
+    // True when the last open failed because another program holds the port.
+    virtual bool openFailedBusy() const { return false; }
 };
 
 // The platform's port (PosixSerialPort or Win32SerialPort) with the given timings.

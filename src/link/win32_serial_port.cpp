@@ -59,9 +59,13 @@ int Win32SerialPort::open(const std::string& portName, const std::string& lineSe
     HANDLE handle = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        openFailure_ = device + ": Windows error " + std::to_string(::GetLastError());
+        const DWORD error = ::GetLastError();
+        openFailure_ = device + ": Windows error " + std::to_string(error);
+        // A port is never shared: another program that has it open denies us access.
+        openBusy_ = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
         return -1;
     }
+    openBusy_ = false;
     handle_ = handle;
     open_ = true;
 

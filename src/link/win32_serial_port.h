@@ -26,6 +26,7 @@ class Win32SerialPort final : public SerialPort {
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
     std::string openFailure() const override { return openFailure_; }
+    bool openFailedBusy() const override { return openBusy_; }
 
     // The name CreateFileA is given: COM10 and above need the device namespace prefix.
     static std::string DeviceName(const std::string& portName);
@@ -35,6 +36,7 @@ class Win32SerialPort final : public SerialPort {
     void* handle_ = nullptr;  // a HANDLE, valid while open_
     bool open_ = false;
     std::string openFailure_;
+    bool openBusy_ = false;
 };
 
 }  // namespace varkon

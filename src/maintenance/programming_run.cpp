@@ -8,7 +8,6 @@ namespace varkon {
 namespace {
 
 constexpr const char* kReadyStatus = "Ταμειακή ON-Line, Έτοιμη Για Εκτυπώσεις";
-constexpr const char* kNotConnected = "Η ταμειακη δεν ειναι σε συνδεση";
 constexpr const char* kProgramFileProblem = "Προβλημα στο αρχειο Προγραμματισμου";
 constexpr const char* kProgrammingStarted = "Έναρξη Προγραμματισμού Ταμειακής ......";
 
@@ -28,7 +27,7 @@ bool RunBasicProgramming(Notices& notices, const ProgrammingRunCalls& calls,
                          const std::filesystem::path& settingsFile,
                          const std::filesystem::path& programFile) {
     if (calls.status() != kReadyStatus) {
-        notices.showMessage(kNotConnected, kMsgInformation);
+        notices.showMessage(kRegisterNotConnected, kMsgInformation);
         return false;
     }
     ProgrammingSettings settings;

@@ -20,6 +20,8 @@ struct ProgrammingRunCalls {
 };
 
 inline const std::filesystem::path kProgramFile = "STD.PRG";
+// Told when the register is not on line.
+inline constexpr const char* kRegisterNotConnected = "Η ταμειακη δεν ειναι σε συνδεση";
 
 // Where the copy goes (code page 1253): directory + name, with every "*" of the name made "1"
 // in numbered mode, or ".1" added to a name without "*".

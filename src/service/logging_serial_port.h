@@ -21,6 +21,7 @@ class LoggingSerialPort final : public SerialPort {
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
     std::string openFailure() const override { return port_->openFailure(); }
+    bool openFailedBusy() const override { return port_->openFailedBusy(); }
 
   private:
     std::unique_ptr<SerialPort> port_;

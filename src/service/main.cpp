@@ -2,15 +2,19 @@
 // It takes the same argument string as the desktop program (all arguments joined with blanks;
 // none: param.ini in the working directory), logs everything the window would show to standard
 // error, starts printing as soon as the register answers, and ends with one of the engine's
-// exit statuses. SIGTERM and SIGINT close it as the window's close box would.
+// exit statuses. SIGTERM and SIGINT close it as the window's close box would. Options (--help
+// lists them) run one report or program file instead, or register it as a Windows service.
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "app/command_runs.h"
+#include "app/engine_core.h"
 #include "app/launcher.h"
 #include "app/varkon.h"
 #include "greek/cp1253.h"
@@ -19,6 +23,8 @@
 #include "service/log_surface.h"
 #include "service/logging_serial_port.h"
 #include "service/stop_signals.h"
+#include "service/varkond_options.h"
+#include "service/windows_service.h"
 
 namespace varkon {
 namespace {
@@ -95,23 +101,14 @@ int RunEventLoop(Varkon& engine) {
     return engine.exitCode();
 }
 
-}  // namespace
-}  // namespace varkon
-
-int main(int argc, char** argv) {
-    using namespace varkon;
-    std::string arguments;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) arguments += ' ';
-        arguments += argv[i];
-    }
-
-    LogSurface log(std::cerr);
-    InstallStopHandlers();
+// Prints receipts: the host's argument string, or param.ini and every print file until stopped.
+int RunReceipts(const std::string& arguments, const std::filesystem::path& programDir,
+                std::ostream& out) {
+    LogSurface log(out);
     auto launcher = MakeLauncher();
     EngineOptions options;
     options.arguments = Utf8ToCp1253(arguments);
-    options.programDir = ProgramDirectory(argv[0]);
+    options.programDir = programDir;
     options.timings = Timings();
     options.unattended = true;
     auto port = std::make_unique<LoggingSerialPort>(MakeSerialPort(options.timings), log);
@@ -126,4 +123,65 @@ int main(int argc, char** argv) {
     const int status = RunEventLoop(engine);
     log.log("varkond", "end, status " + std::to_string(status));
     return status;
+}
+
+// One report or one program file, with the port of param.ini in the working folder.
+int RunCommand(const VarkondCommand& command, const std::filesystem::path& programDir) {
+    LogSurface log(std::cerr);
+    log.stopRequested = [] { return StopRequested(); };
+    CommandRunOptions options;
+    options.programDir = programDir;
+    options.timings = Timings();
+    options.sleepUntil = [](Clock::time_point until) { WaitUntil(until); };
+    options.stopRequested = [] { return StopRequested(); };
+    auto port = std::make_unique<LoggingSerialPort>(MakeSerialPort(options.timings), log);
+    const int status =
+        command.kind == VarkondCommand::Kind::kReport
+            ? RunReportCommand(log, std::move(port), command.report, options)
+            : RunProgramCommand(log, std::move(port), Utf8ToCp1253(command.file), options);
+    log.log("varkond", "end, status " + std::to_string(status));
+    return status;
+}
+
+}  // namespace
+}  // namespace varkon
+
+int main(int argc, char** argv) {
+    using namespace varkon;
+    using Kind = VarkondCommand::Kind;
+    const VarkondCommand command = ReadVarkondArguments({argv + 1, argv + argc});
+    const std::filesystem::path programDir = ProgramDirectory(argv[0]);
+    switch (command.kind) {
+        case Kind::kHelp:
+            std::cout << VarkondHelp();
+            return kExitNormal;
+        case Kind::kVersion:
+            std::cout << VarkondVersion();
+            return kExitNormal;
+        case Kind::kRejected:
+            std::cerr << "varkond: " << command.error << "\nTry 'varkond --help'.\n";
+            return kExitArgumentsRejected;
+        case Kind::kInstallService:
+            return InstallService(command.name, command.folder, std::cout);
+        case Kind::kRemoveService:
+            return RemoveService(command.name, std::cout);
+        case Kind::kService:
+            InstallStopHandlers();
+            // Nobody reads a service's standard error: its log is a file in its folder.
+            return RunAsService(
+                command.name, command.folder,
+                [&] {
+                    std::ofstream log("varkond.log", std::ios::binary | std::ios::app);
+                    return RunReceipts({}, programDir, log);
+                },
+                std::cerr);
+        case Kind::kReport:
+        case Kind::kProgram:
+            InstallStopHandlers();
+            return RunCommand(command, programDir);
+        case Kind::kRun:
+            break;
+    }
+    InstallStopHandlers();
+    return RunReceipts(command.arguments, programDir, std::cerr);
 }

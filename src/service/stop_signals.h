@@ -15,6 +15,10 @@ void InstallStopHandlers();
 
 bool StopRequested();
 
+// A stop asked for by the program itself (the Windows service manager's stop), the same as a
+// signal's.
+void RequestStop();
+
 // Sleeps until `until`, a stop request, or `wake` firing (a descriptor turning readable on POSIX,
 // an event signalled on Windows; -1 for none), without busy waiting. True when `wake` fired.
 bool WaitUntil(std::chrono::steady_clock::time_point until, std::intptr_t wake = -1);

@@ -30,6 +30,10 @@ bool StopRequested() {
     return gStop != 0;
 }
 
+void RequestStop() {
+    OnStopSignal(SIGTERM);
+}
+
 void InstallStopHandlers() {
     int fds[2];
     if (::pipe(fds) == 0) {

@@ -21,6 +21,10 @@ bool StopRequested() {
     return gStop;
 }
 
+void RequestStop() {
+    gStop = true;
+}
+
 void InstallStopHandlers() {
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
