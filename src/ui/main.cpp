@@ -1,7 +1,12 @@
 // varkon, the desktop program: the main window over the engine. The program's arguments, joined
 // with blanks, are the host application's argument string; without any it reads param.ini.
 #include <QApplication>
+#include <QMessageBox>
 #include <QStringList>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "app/launcher.h"
 #include "app/varkon.h"
@@ -9,7 +14,36 @@
 #include "link/serial_port.h"
 #include "ui/main_window.h"
 
+namespace {
+
+const char* const kHelp =
+    "Usage: varkon [ARGUMENT STRING]\n"
+    "       varkon --help | --version\n"
+    "\n"
+    "The desktop program: prints the host application's receipts on the cash register and\n"
+    "runs its reports, with a window. Without arguments it reads param.ini in the working\n"
+    "folder and waits for print files; with the host application's argument string\n"
+    "(PORT,BAUD,FILE,DELAY,REGISTER,OPTIONS) it prints that one file and ends.\n"
+    "varkond is the same without a window.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // A host's argument string never begins with "--": these two are asked by a person, and
+    // answered before anything needs a display.
+    if (argc == 2 &&
+        (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
+        const std::string text = std::strcmp(argv[1], "--help") == 0
+                                     ? std::string(kHelp)
+                                     : std::string("varkon (Varkon) ") + VARKON_VERSION + "\n";
+        std::fputs(text.c_str(), stdout);
+#ifdef Q_OS_WIN
+        // A program with a window has no console to print to on Windows.
+        QApplication app(argc, argv);
+        QMessageBox::information(nullptr, QStringLiteral("Varkon"), QString::fromStdString(text));
+#endif
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varkon"));
     QApplication::setApplicationVersion(QStringLiteral(VARKON_VERSION));

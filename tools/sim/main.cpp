@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
                  "varkon-sim: " + parsed.error + "\n(varkon-sim --help lists the options)\n");
         return 2;
     }
+    if (parsed.options.version) {
+        WriteAll(STDOUT_FILENO, std::string("varkon-sim (Varkon) ") + VARKON_VERSION + "\n");
+        return 0;
+    }
     if (parsed.options.help) {
         WriteAll(STDOUT_FILENO, SimUsage());
         return 0;

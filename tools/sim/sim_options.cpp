@@ -72,6 +72,8 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
 
         if (name == "--help" || name == "-h") {
             o.help = flag();
+        } else if (name == "--version") {
+            o.version = flag();
         } else if (name == "--offline") {
             o.offline = flag();
         } else if (name == "--noise") {
@@ -136,6 +138,7 @@ SIGTERM or SIGINT end it.
                        line goes dead: what arrives is lost, neither answered nor
                        printed nor written to the transcript; the open receipt stays
   --dead-for MS        the dead line comes back after MS (default: it stays dead)
+  --version            show the version
   --help               show this text
 )";
 }

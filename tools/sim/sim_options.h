@@ -33,6 +33,7 @@ struct SimOptions {
     std::optional<long> deadAfter;
     std::optional<int> deadForMs;
     bool help = false;
+    bool version = false;
 };
 
 struct ParsedOptions {
