@@ -19,6 +19,8 @@ namespace {
 const char* const kFileNotFoundText = "Το αρχείο δεν βρέθηκε";
 const char* const kFileAccessText = "Σφάλμα πρόσβασης στο αρχείο";
 const char* const kUnknownVatCategory = "Ανύπαρκτη κατηγορία ΦΠΑ ";
+const char* const kReadAsUtf8 =
+    "Το αρχείο εκτύπωσης είναι σε UTF-8 και μετατρέπεται σε κωδικοσελίδα 1253 : ";
 
 // The counting pass lets the window paint this often.
 constexpr std::size_t kLinesPerRepaint = 512;
@@ -82,6 +84,7 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
 
     std::size_t lines = 0;
     std::string text;
+    bool utf8 = false;
     {
         PrintFileReader reader;
         const auto status = reader.open(path);
@@ -90,7 +93,10 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
             if (++lines % kLinesPerRepaint == 0) notices_.repaint();
         }
         if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
+        utf8 = reader.looksUtf8();
     }
+    // Cut by bytes, a UTF-8 file's Greek letters would move every later column.
+    if (utf8) notices_.showStatus(kReadAsUtf8 + Cp1253ToUtf8(file));
     const double maximum = lines == 0 ? 1.0 : static_cast<double>(lines);
     notices_.setProgressMax(maximum);
     ZeroSubtotal = true;
@@ -98,6 +104,7 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
     PrintFileReader reader;
     const auto status = reader.open(path);
     if (status != PrintFileReader::Status::kOk) return FileError(status);
+    if (utf8) reader.readAsUtf8();
     FileState state;
     double progress = 0;
     std::size_t lineNumber = 0;
