@@ -95,6 +95,13 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
         core_.endNow(kExitJobFailed);
         return;
     }
+    // The port is opened as for any job: a numbered-mode tick before param.ini changed may have
+    // freed it. Without it nothing could reach the register: the file waits, unread, and the
+    // next tick tries again (the port is told once).
+    if (!openPortForJob()) {
+        core_.link.ClosePort();
+        return;
+    }
     if (!runConverter(settings, path)) return;
 
     const Outcome outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kSingleFile);

@@ -246,5 +246,33 @@ TEST_F(FaultMatrix, UnwritableReceiptTxtIsToldToTheOperatorAndTheReceiptStillCou
     EXPECT_EQ(std::vector<std::string>{warning}, logged("message"));
 }
 
+// ---- What the operator changes while it runs ----------------------------------------------------
+
+TEST_F(FaultMatrix, SingleFileModeChosenWhileRunningPrintsItsFileOnAnOpenPort) {
+    startWaiting();
+    drop("print.1", " PRG KY1\r\n");  // numbered mode frees the port after its job
+    ASSERT_TRUE(printed("print.1"));
+    std::string settings = dir.read("param.ini");
+    settings.replace(settings.find("[multi type] true"), 17, "[multi type] false");
+    settings.replace(settings.find("[file] print"), 12, "[file] job.prn");
+    dir.write("param.ini", settings);
+    // With the adapter unplugged nothing could reach the register: the file waits, unread.
+    fs::rename(dir / "register", dir / "unplugged");
+    drop("job.prn", kReceipt);
+    ASSERT_TRUE(Eventually([&] {
+        const auto opens = logged("port");
+        return std::count(opens.begin(), opens.end(), "open com1 9600,n,8,1 -> -1") >= 2;
+    }));
+    EXPECT_EQ(kReceipt, dir.read("job.prn"));
+    EXPECT_TRUE(service->running());
+    fs::rename(dir / "unplugged", dir / "register");
+
+    EXPECT_EQ(0, service->waitExit());
+    EXPECT_FALSE(exists("job.prn"));
+    EXPECT_EQ(kProbe + "KY1\r" + kReceiptWire, wire());
+    EXPECT_EQ(std::vector<std::string>{"[16 Μύνημα Varkon] Πρόβλημα στην Θύρα :com1 -> OK"},
+              logged("message"));
+}
+
 }  // namespace
 }  // namespace varkon::e2e
