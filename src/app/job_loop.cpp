@@ -3,6 +3,7 @@
 #include <chrono>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/print_jobs.h"
@@ -154,11 +155,16 @@ bool JobLoop::runConverter(const ParamSettings& settings, const std::string& pat
     std::vector<std::string> arguments(command.begin() + 1, command.end());
     arguments.push_back(path);
     if (!launcher_.start(program, arguments, true)) {
-        core_.notices.showMessage(texts::kConverterNotStarted + Cp1253ToUtf8(settings.convert2) +
-                                      "\r" + texts::kJobLaterAgain,
-                                  kMsgExclamation);
+        // Tried again at every tick: said once, until the command or its fate changes.
+        if (std::exchange(converterRefused_, settings.convert2) != settings.convert2) {
+            core_.notices.showMessage(texts::kConverterNotStarted +
+                                          Cp1253ToUtf8(settings.convert2) + "\r" +
+                                          texts::kJobLaterAgain,
+                                      kMsgExclamation);
+        }
         return false;
     }
+    converterRefused_.clear();
     const std::string marker = FromFsPath(endMarker);
     const auto deadline = std::chrono::steady_clock::now() + core_.options.converterWait;
     FolderWatch markerWatch;  // wakes the wait the moment end.txt is written

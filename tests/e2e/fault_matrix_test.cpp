@@ -274,5 +274,31 @@ TEST_F(FaultMatrix, SingleFileModeChosenWhileRunningPrintsItsFileOnAnOpenPort) {
               logged("message"));
 }
 
+TEST_F(FaultMatrix, PrintFolderThatIsMissingOrAFileIsToldOnceAndAgainWhenItIsBack) {
+    const fs::path shop = dir / "shop";
+    std::string settings = dir.read("param.ini");
+    settings.replace(settings.find("[location] "), 11, "[location] " + shop.string() + "/");
+    dir.write("param.ini", settings);
+    startRegister();
+    startService();
+    const std::string missing =
+        "Ο φάκελος των αρχείων εκτύπωσης δεν υπάρχει ή δεν είναι φάκελος : " + shop.string() + "/";
+    ASSERT_TRUE(Eventually([&] { return logHas("status: " + missing); }));
+    std::this_thread::sleep_for(1200ms);  // more looks find it missing, then a file in its place
+    dir.write("shop", "not a folder");
+    std::this_thread::sleep_for(1200ms);
+    fs::remove(shop);
+    fs::create_directory(shop);
+    std::ofstream(shop / "print.1", std::ios::binary) << " PRG KY1\r\n";
+    ASSERT_TRUE(Eventually([&] { return !fs::exists(shop / "print.1"); }));
+
+    const auto statuses = logged("status");
+    EXPECT_EQ(1, std::count(statuses.begin(), statuses.end(), missing));
+    const std::string back =
+        "Ο φάκελος των αρχείων εκτύπωσης βρέθηκε : " + shop.string() + "/\\r\\n" + kWaiting;
+    EXPECT_EQ(1, std::count(statuses.begin(), statuses.end(), back));
+    EXPECT_EQ(kProbe + "KY1\r", wire());
+}
+
 }  // namespace
 }  // namespace varkon::e2e
