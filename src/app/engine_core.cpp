@@ -26,7 +26,7 @@ EngineCore::EngineCore(Surface& surface_, std::unique_ptr<SerialPort> port, Engi
     : surface(surface_),
       notices(surface_),
       options(std::move(options_)),
-      link(notices, std::move(port), options.timings, options.programDir),
+      link(notices, std::move(port), options.timings, options.programDir, options.workDir),
       converter(options.converter ? options.converter : std::make_shared<Cnv437869G>()),
       reports(link, ecrErrorText, notices),
       printer(link, ecrErrorText, *converter, mikro, notices),

@@ -19,9 +19,9 @@ constexpr std::chrono::milliseconds kWaitSlice{100};
 
 // The program's own files of the work folder (and of its own folder): never print files, nor
 // are the temporary files their atomic rewrites leave beside them.
-constexpr const char* kOwnFiles[] = {"param.ini",   "vats.dat",    "receipt.txt",
-                                     "journal.txt", "end.txt",     "error.lst",
-                                     "varkon.job",  "varkon.lock", "varkon.txt"};
+constexpr const char* kOwnFiles[] = {"param.ini",  "vats.dat",  "receipt.txt", "journal.txt",
+                                     "end.txt",    "error.lst", "varkon.job",  "varkon.lock",
+                                     "varkon.txt", "delay.inf"};
 constexpr const char* kOwnProgramFiles[] = {"delay.inf", "varkon.txt"};
 
 // A candidate as the own-file check sees it: which file it is, its name, and which folder holds it,

@@ -102,7 +102,7 @@ class EngineTest : public ::testing::Test {
         if (!reg) startRegister();
         EngineOptions options;
         options.arguments = Utf8ToCp1253(arguments);
-        options.programDir = dir.path();
+        options.programDir = dir / "program";  // an installed program's own folder
         options.workDir = dir.path();
         options.timings.replyWindow = 200ms;
         options.timings.readPerByte = 0ms;
@@ -199,6 +199,17 @@ TEST_F(EngineTest, SixCharacterOptionStringSaysFarewellBeforeAnyPortOpens) {
         for (unsigned char c : surface.drawing[line]) width += (c & 0xC0) != 0x80;
         EXPECT_EQ(61u, width) << surface.drawing[line];
     }
+}
+
+TEST_F(EngineTest, DelayInfBesideParamIniComesBeforeTheOneBesideTheProgram) {
+    Varkon& v = make();
+    fs::create_directory(dir / "program");
+    dir.write("program/delay.inf", "250");
+    EXPECT_EQ(250ms, v.link().PacingDelay());
+    dir.write("delay.inf", "40");
+    EXPECT_EQ(40ms, v.link().PacingDelay());
+    dir.write("delay.inf", "none");  // the shop's own file counts, even asking for no pause
+    EXPECT_EQ(0ms, v.link().PacingDelay());
 }
 
 // ---- Watchdog, start and stop
