@@ -261,19 +261,26 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
         if (mode == Mode::kNumbered) writeReceiptOutcome("-1");
         return Outcome::kFailed;
     }
+    // A file without a single record sent nothing: there is no receipt to count, and the host
+    // application must look at what it wrote. It was read whole and goes as a printed one would.
+    const bool noReceipt = result.records == 0;
+    if (noReceipt) {
+        core_.notices.showMessage(texts::kNoReceiptInFile + Cp1253ToUtf8(job.path),
+                                  kMsgExclamation);
+    }
     core_.jobs.markSent();
     deadLineTold_.reset();
-    lastJobMessageShown_ = messageShown;
+    lastJobMessageShown_ = messageShown || noReceipt;
     if (mode != Mode::kOneShot) {
-        const std::string count = raiseReceiptCounter();
-        if (mode == Mode::kNumbered) writeReceiptOutcome(messageShown ? "-1" : count);
+        const std::string count = noReceipt ? std::string() : raiseReceiptCounter();
+        if (mode == Mode::kNumbered) writeReceiptOutcome(lastJobMessageShown_ ? "-1" : count);
     }
     if (mode == Mode::kSingleFile && EndsWithPrg(job.path)) {
         core_.jobs.forget(job.id);  // a program file stays where it is
     } else {
         deletePrinted(job);
     }
-    return Outcome::kPrinted;
+    return noReceipt ? Outcome::kFailed : Outcome::kPrinted;
 }
 
 void JobLoop::deletePrinted(const RecordedJob& job) {

@@ -72,6 +72,7 @@ inline constexpr const char* kJobRecordNotWritten =
 inline constexpr const char* kPrintFolderMissing =
     "Ο φάκελος των αρχείων εκτύπωσης δεν υπάρχει ή δεν είναι φάκελος : ";
 inline constexpr const char* kPrintFolderBack = "Ο φάκελος των αρχείων εκτύπωσης βρέθηκε : ";
+inline constexpr const char* kNoReceiptInFile = "Το αρχείο εκτύπωσης δεν περιέχει απόδειξη : ";
 inline constexpr const char* kFileSkipped = "Το αρχείο εκτύπωσης παραλείπεται (δεν διαβάζεται) : ";
 inline constexpr const char* kPrintedNotDeleted =
     "Το αρχείο εκτύπωσης έχει ήδη εκτυπωθεί αλλά δεν διαγράφεται : ";

@@ -246,6 +246,27 @@ TEST_F(FaultMatrix, UnwritableReceiptTxtIsToldToTheOperatorAndTheReceiptStillCou
     EXPECT_EQ(std::vector<std::string>{warning}, logged("message"));
 }
 
+TEST_F(FaultMatrix, PrintFileWithoutARecordIsToldNotCountedAndMinusOne) {
+    startWaiting();
+    // Two megabytes that hold no record: no letter anywhere, a line end now and then.
+    std::string garbage(2 << 20, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i) {
+        garbage[i] = i % 100 == 99 ? '\n' : static_cast<char>(0x80 + (i * 37) % 128);
+    }
+    drop("print.1", garbage);
+    ASSERT_TRUE(printed("print.1"));
+    EXPECT_EQ("-1\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(std::vector<std::string>{"[48] Το αρχείο εκτύπωσης δεν περιέχει απόδειξη : print.1 "
+                                       "-> OK"},
+              logged("message"));
+    EXPECT_EQ(kProbe, wire());
+
+    drop("print.2", kReceipt);
+    ASSERT_TRUE(printed("print.2"));
+    EXPECT_EQ("1\r\n", dir.read("receipt.txt"));  // the first receipt there was
+    EXPECT_EQ(kProbe + kReceiptWire, wire());
+}
+
 // ---- What the operator changes while it runs ----------------------------------------------------
 
 TEST_F(FaultMatrix, SingleFileModeChosenWhileRunningPrintsItsFileOnAnOpenPort) {

@@ -30,7 +30,7 @@ std::string Blanks(std::size_t n) {
 
 TEST(ReceiptPrinter, SampleReceiptGoesOnTheWireByteForByte) {
     ReceiptRig rig;
-    EXPECT_EQ(0, rig.print(kSampleReceipt).error);
+    EXPECT_EQ(8u, rig.print(kSampleReceipt).records);
     EXPECT_EQ(kSampleWire, rig.wire->bytes);
     EXPECT_FALSE(rig.printer.ZeroSubtotal);
     EXPECT_TRUE(rig.notices.boxes.empty());
@@ -222,7 +222,9 @@ TEST(ReceiptPrinter, AnyFileIsReadWithoutHarm) {
     const std::string file = std::string("\0P\0U\0\0\r\n", 8) + " dis      0.50\r" +
                              std::string(4 << 20, 'x') + "\n\x83\x80\x98\xAA\xE0\xFF\r\n" +
                              " dis      0.25";
-    EXPECT_EQ(0, rig.print(file).error);
+    const GetDataResult read = rig.print(file);
+    EXPECT_EQ(0, read.error);
+    EXPECT_EQ(2u, read.records);
     EXPECT_EQ((Commands{"KXST", "KXST", "KX- ", "KX050GE", "KXST", "KXST", "KX- ", "KX025GE"}),
               rig.wire->commands);
     EXPECT_EQ(5, rig.notices.progressMax);
