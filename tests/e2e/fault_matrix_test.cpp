@@ -267,6 +267,27 @@ TEST_F(FaultMatrix, PrintFileWithoutARecordIsToldNotCountedAndMinusOne) {
     EXPECT_EQ(kProbe + kReceiptWire, wire());
 }
 
+TEST_F(FaultMatrix, Utf8PrintFileGoesOnTheWireAsItsCodePage1253Twin) {
+    startWaiting();
+    // The coffee sold as ΚΑΦΕΣ: five bytes in code page 1253, ten in UTF-8.
+    std::string cp1253 = kReceipt;
+    cp1253.replace(cp1253.find("COFFEE"), 6, "\xCA\xC1\xD6\xC5\xD3 ");
+    std::string utf8 = kReceipt;
+    utf8.replace(utf8.find("COFFEE"), 6, "ΚΑΦΕΣ ");
+    drop("print.1", cp1253);
+    ASSERT_TRUE(printed("print.1"));
+    const std::string once = wire().substr(kProbe.size());
+    EXPECT_NE(std::string::npos, once.find(kPie + kPayment)) << once;
+    drop("print.2", utf8);
+    ASSERT_TRUE(printed("print.2"));
+    EXPECT_EQ(kProbe + once + once, wire());
+    EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
+    const auto statuses = logged("status");
+    EXPECT_EQ(1, std::count(statuses.begin(), statuses.end(),
+                            "Το αρχείο εκτύπωσης είναι σε UTF-8 και μετατρέπεται σε κωδικοσελίδα "
+                            "1253 : print.2"));
+}
+
 // ---- What the operator changes while it runs ----------------------------------------------------
 
 TEST_F(FaultMatrix, SingleFileModeChosenWhileRunningPrintsItsFileOnAnOpenPort) {
