@@ -294,13 +294,14 @@ TEST_F(FaultMatrix, SingleFileModeChosenWhileRunningPrintsItsFileOnAnOpenPort) {
     startWaiting();
     drop("print.1", " PRG KY1\r\n");  // numbered mode frees the port after its job
     ASSERT_TRUE(printed("print.1"));
+    // With the adapter unplugged nothing could reach the register: the file waits, unread. It is
+    // there before the settings name it, since a single-file run without its file ends.
+    fs::rename(dir / "register", dir / "unplugged");
+    drop("job.prn", kReceipt);
     std::string settings = dir.read("param.ini");
     settings.replace(settings.find("[multi type] true"), 17, "[multi type] false");
     settings.replace(settings.find("[file] print"), 12, "[file] job.prn");
-    dir.write("param.ini", settings);
-    // With the adapter unplugged nothing could reach the register: the file waits, unread.
-    fs::rename(dir / "register", dir / "unplugged");
-    drop("job.prn", kReceipt);
+    drop("param.ini", settings);
     ASSERT_TRUE(Eventually([&] {
         const auto opens = logged("port");
         return std::count(opens.begin(), opens.end(), "open com1 9600,n,8,1 -> -1") >= 2;
