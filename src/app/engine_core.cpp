@@ -2,6 +2,7 @@
 
 #include "app/window_texts.h"
 #include "config/command_line.h"
+#include "greek/cp1253.h"
 #include "platform/files.h"
 
 namespace varkon {
@@ -25,7 +26,7 @@ EngineCore::EngineCore(Surface& surface_, std::unique_ptr<SerialPort> port, Engi
     : surface(surface_),
       notices(surface_),
       options(std::move(options_)),
-      link(notices, std::move(port), options.timings, options.programDir),
+      link(notices, std::move(port), options.timings, options.programDir, options.workDir),
       converter(options.converter ? options.converter : std::make_shared<Cnv437869G>()),
       reports(link, ecrErrorText, notices),
       printer(link, ecrErrorText, *converter, mikro, notices),
@@ -63,6 +64,12 @@ bool EngineCore::readStartupSettings(ParamSettings& settings) {
         endNow(kExitSettingsUnreadable);
         return false;
     }
+    if (TrimBlanks(settings.Port).empty()) {
+        // An empty or binary file: the port's own message would name no port at all.
+        notices.showMessage(texts::kSettingsHoldNoPort, kMsgCritical);
+        endNow(kExitPortNotOpened);
+        return false;
+    }
     lastSettings_ = settings;
     return true;
 }
@@ -92,6 +99,10 @@ void EngineCore::openPortIfClosed() {
 }
 
 void EngineCore::rejectArguments() {
+    // The farewell says nothing of what was wrong: the status line (varkond's log) does.
+    const std::optional<std::string> field = OptionField(options.arguments);
+    showStatus(field ? texts::kOptionFieldShort + ("«" + Cp1253ToUtf8(*field) + "»")
+                     : std::string(texts::kOptionFieldMissing));
     surface.clearDrawing();
     surface.drawText("");
     const int inner = texts::kFarewellWidth - 2;

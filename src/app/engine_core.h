@@ -35,9 +35,9 @@ inline constexpr int kExitAlreadyRunning = 6;
 
 struct EngineOptions {
     std::string arguments;  // the program's argument string (code page 1253); empty: interactive
-    std::filesystem::path programDir = ".";  // where delay.inf lies
-    // Where param.ini, vats.dat, receipt.txt and the other side files lie, and what a relative
-    // print-file folder is relative to.
+    std::filesystem::path programDir = ".";  // where delay.inf lies when the work folder has none
+    // Where param.ini, vats.dat, receipt.txt, delay.inf and the other side files lie, and what a
+    // relative print-file folder is relative to.
     std::filesystem::path workDir = ".";
     LinkTimings timings;
     // varkond: nobody is there to press start, so printing starts as soon as the register

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/print_jobs.h"
@@ -95,6 +96,13 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
         core_.endNow(kExitJobFailed);
         return;
     }
+    // The port is opened as for any job: a numbered-mode tick before param.ini changed may have
+    // freed it. Without it nothing could reach the register: the file waits, unread, and the
+    // next tick tries again (the port is told once).
+    if (!openPortForJob()) {
+        core_.link.ClosePort();
+        return;
+    }
     if (!runConverter(settings, path)) return;
 
     const Outcome outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kSingleFile);
@@ -147,11 +155,16 @@ bool JobLoop::runConverter(const ParamSettings& settings, const std::string& pat
     std::vector<std::string> arguments(command.begin() + 1, command.end());
     arguments.push_back(path);
     if (!launcher_.start(program, arguments, true)) {
-        core_.notices.showMessage(texts::kConverterNotStarted + Cp1253ToUtf8(settings.convert2) +
-                                      "\r" + texts::kJobLaterAgain,
-                                  kMsgExclamation);
+        // Tried again at every tick: said once, until the command or its fate changes.
+        if (std::exchange(converterRefused_, settings.convert2) != settings.convert2) {
+            core_.notices.showMessage(texts::kConverterNotStarted +
+                                          Cp1253ToUtf8(settings.convert2) + "\r" +
+                                          texts::kJobLaterAgain,
+                                      kMsgExclamation);
+        }
         return false;
     }
+    converterRefused_.clear();
     const std::string marker = FromFsPath(endMarker);
     const auto deadline = std::chrono::steady_clock::now() + core_.options.converterWait;
     FolderWatch markerWatch;  // wakes the wait the moment end.txt is written
@@ -248,19 +261,26 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
         if (mode == Mode::kNumbered) writeReceiptOutcome("-1");
         return Outcome::kFailed;
     }
+    // A file without a single record sent nothing: there is no receipt to count, and the host
+    // application must look at what it wrote. It was read whole and goes as a printed one would.
+    const bool noReceipt = result.records == 0;
+    if (noReceipt) {
+        core_.notices.showMessage(texts::kNoReceiptInFile + Cp1253ToUtf8(job.path),
+                                  kMsgExclamation);
+    }
     core_.jobs.markSent();
     deadLineTold_.reset();
-    lastJobMessageShown_ = messageShown;
+    lastJobMessageShown_ = messageShown || noReceipt;
     if (mode != Mode::kOneShot) {
-        const std::string count = raiseReceiptCounter();
-        if (mode == Mode::kNumbered) writeReceiptOutcome(messageShown ? "-1" : count);
+        const std::string count = noReceipt ? std::string() : raiseReceiptCounter();
+        if (mode == Mode::kNumbered) writeReceiptOutcome(lastJobMessageShown_ ? "-1" : count);
     }
     if (mode == Mode::kSingleFile && EndsWithPrg(job.path)) {
         core_.jobs.forget(job.id);  // a program file stays where it is
     } else {
         deletePrinted(job);
     }
-    return Outcome::kPrinted;
+    return noReceipt ? Outcome::kFailed : Outcome::kPrinted;
 }
 
 void JobLoop::deletePrinted(const RecordedJob& job) {

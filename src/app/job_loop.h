@@ -71,6 +71,7 @@ class JobLoop {
     std::set<std::uint64_t> unsureTold_;  // unfinished receipts whose file changed, told once
     std::optional<std::uint64_t> deadLineTold_;  // the stopped receipt already told of
     bool portLost_ = false;                      // the last open of the port for a job failed
+    std::string converterRefused_;  // the converter command that could not be started, told once
     bool lastJobMessageShown_ = false;  // a message came up during the last finished receipt
 };
 

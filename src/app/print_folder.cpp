@@ -19,9 +19,9 @@ constexpr std::chrono::milliseconds kWaitSlice{100};
 
 // The program's own files of the work folder (and of its own folder): never print files, nor
 // are the temporary files their atomic rewrites leave beside them.
-constexpr const char* kOwnFiles[] = {"param.ini",   "vats.dat",    "receipt.txt",
-                                     "journal.txt", "end.txt",     "error.lst",
-                                     "varkon.job",  "varkon.lock", "varkon.txt"};
+constexpr const char* kOwnFiles[] = {"param.ini",  "vats.dat",  "receipt.txt", "journal.txt",
+                                     "end.txt",    "error.lst", "varkon.job",  "varkon.lock",
+                                     "varkon.txt", "delay.inf"};
 constexpr const char* kOwnProgramFiles[] = {"delay.inf", "varkon.txt"};
 
 // A candidate as the own-file check sees it: which file it is, its name, and which folder holds it,
@@ -49,13 +49,33 @@ PrintFolder::PrintFolder(EngineCore& core) : core_(core), files_(core.options.pr
 
 void PrintFolder::watch(ParamSettings settings) {
     settings.location = core_.inWorkDir(settings.location);
+    watchedPrefix_ = FolderOf(settings);
+    watch_.watch(watchedPrefix_.empty() ? fs::path(".") : ToFsPath(watchedPrefix_));
+}
+
+std::string PrintFolder::FolderOf(const ParamSettings& settings) {
     const std::string pattern =
         FileModeOf(settings) == FileMode::kNumberedFiles && UsesHostFile(settings)
             ? settings.location + "noname.prn"
             : settings.location + settings.file;
     const std::size_t cut = pattern.find_last_of(PathSeparators());
-    watchedPrefix_ = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
-    watch_.watch(watchedPrefix_.empty() ? fs::path(".") : ToFsPath(watchedPrefix_));
+    return cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+}
+
+bool PrintFolder::folderThere(const ParamSettings& settings) {
+    // A folder that is gone (a network share, a removed stick) or is a file leaves nothing to
+    // take: said once, and once more when it is back, so that the till is not idle in silence.
+    const std::string folder = FolderOf(settings);
+    std::error_code ec;
+    const bool there = folder.empty() || fs::is_directory(ToFsPath(folder), ec);
+    if (!there && missingFolder_ != folder) {
+        core_.showStatus(texts::kPrintFolderMissing + Cp1253ToUtf8(folder));
+    } else if (there && !missingFolder_.empty()) {
+        core_.showStatus(texts::kPrintFolderBack + Cp1253ToUtf8(missingFolder_) + "\r\n" +
+                         texts::kWaiting);
+    }
+    missingFolder_ = there ? std::string() : folder;
+    return there;
 }
 
 bool PrintFolder::takeChanges() {
@@ -88,6 +108,7 @@ bool PrintFolder::waitUntilWritten(const std::string& path) {
 }
 
 std::string PrintFolder::next(const ParamSettings& settings) {
+    if (!folderThere(settings)) return {};
     const std::vector<std::string> candidates = FindPrintJobs(settings);
     std::erase_if(told_, [&](const auto& entry) {
         return std::find(candidates.begin(), candidates.end(), entry.first) == candidates.end();

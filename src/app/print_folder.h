@@ -43,11 +43,18 @@ class PrintFolder {
     void tellOnce(const std::string& key, const std::string& text);
 
   private:
+    // The folder part of the settings' print-file path (location and name), with its separator;
+    // empty for the working folder.
+    static std::string FolderOf(const ParamSettings& settings);
+    // False while that folder is missing or is a file, which is said when it changes.
+    bool folderThere(const ParamSettings& settings);
+
     EngineCore& core_;
     PrintFileWatch files_;
     FolderWatch watch_;
     std::string watchedPrefix_;  // what a file name of the watched folder is put behind
     std::map<std::string, std::string> told_;
+    std::string missingFolder_;  // the print-file folder told missing; empty while it is there
 };
 
 }  // namespace varkon

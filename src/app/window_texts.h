@@ -26,14 +26,20 @@ inline constexpr const char* kCommentsYes = "Nαι";  // begins with a Latin N
 inline constexpr const char* kMainCurrency = "Κύριο Νόμισμα";
 inline constexpr const char* kSecondCurrency = "Δευτερεύων Νομισμα";
 
-// The farewell notice of a rejected argument string.
+// The farewell notice of a rejected argument string, and the reason for the status line.
 inline constexpr const char* kFarewell = "Ευχαριστουμε που χρησιμοποιησατε την εφαρμογη Varkon";
 inline constexpr int kFarewellWidth = 61;
+inline constexpr const char* kOptionFieldMissing =
+    "Οι παράμετροι απορρίφθηκαν: λείπει το έκτο πεδίο (οι 7 επιλογές)";
+inline constexpr const char* kOptionFieldShort =
+    "Οι παράμετροι απορρίφθηκαν: το έκτο πεδίο (επιλογές) έχει λιγότερους από 7 χαρακτήρες : ";
 
 // Messages of the job loop and the menus. A job's failure reads "Λάθος : " + number + CR + text.
 inline constexpr const char* kJobError = "Λάθος : ";
 inline constexpr const char* kSettingsUnreadable =
     "Δεν είναι δυνατή η ανάγνωση του αρχείου ρυθμίσεων param.ini";
+inline constexpr const char* kSettingsHoldNoPort =
+    "Το αρχείο ρυθμίσεων param.ini δεν ορίζει σειριακή θύρα (γραμμή [port])";
 inline constexpr const char* kPrintFileMissing = "Το αρχείο εκτύπωσης δεν βρέθηκε : ";
 inline constexpr const char* kPrintFileUnreadable =
     "Το αρχείο εκτύπωσης δεν μπορεί να διαβαστεί : ";
@@ -70,6 +76,10 @@ inline constexpr const char* kUnfinishedFileChanged =
     "ταμειακή και διαγράψτε το varkon.job.";
 inline constexpr const char* kJobRecordNotWritten =
     "Αδύνατη η εγγραφή του αρχείου varkon.job: καμία απόδειξη δεν θα εκτυπωθεί ως τότε.";
+inline constexpr const char* kPrintFolderMissing =
+    "Ο φάκελος των αρχείων εκτύπωσης δεν υπάρχει ή δεν είναι φάκελος : ";
+inline constexpr const char* kPrintFolderBack = "Ο φάκελος των αρχείων εκτύπωσης βρέθηκε : ";
+inline constexpr const char* kNoReceiptInFile = "Το αρχείο εκτύπωσης δεν περιέχει απόδειξη : ";
 inline constexpr const char* kFileSkipped = "Το αρχείο εκτύπωσης παραλείπεται (δεν διαβάζεται) : ";
 inline constexpr const char* kPrintedNotDeleted =
     "Το αρχείο εκτύπωσης έχει ήδη εκτυπωθεί αλλά δεν διαγράφεται : ";

@@ -32,29 +32,45 @@ std::string CodePrintFlag(char flag) {
     }
 }
 
-}  // namespace
-
-int ReadCommandLineSettings(const std::string& arguments, ParamSettings& settings) {
-    // Only the first five separators split; later ones belong to the option field.
-    std::array<std::size_t, kSeparators> at{};
-    std::size_t found = 0;
-    for (std::size_t i = 0; i < arguments.size() && found < kSeparators; ++i) {
-        if (arguments[i] == ',' || arguments[i] == ' ') {
-            at[found++] = i;
+// The six fields of an argument string. Only the first five separators split; later ones belong
+// to the option field.
+class Fields {
+  public:
+    explicit Fields(std::string_view text) : text_(text) {
+        for (std::size_t i = 0; i < text.size() && found_ < kSeparators; ++i) {
+            if (text[i] == ',' || text[i] == ' ') at_[found_++] = i;
         }
     }
 
-    std::string_view text(arguments);
     // A field exists only when both separators around it do; the first field has no separator
     // before it, the sixth none after it.
+    std::optional<std::string_view> at(std::size_t index) const {
+        const std::size_t needed = index < kSeparators ? index + 1 : kSeparators;
+        if (found_ < needed) return std::nullopt;
+        const std::size_t begin = index == 0 ? 0 : at_[index - 1] + 1;
+        const std::size_t end = index == kSeparators ? text_.size() : at_[index];
+        return text_.substr(begin, end - begin);
+    }
+
+  private:
+    std::string_view text_;
+    std::array<std::size_t, kSeparators> at_{};
+    std::size_t found_ = 0;
+};
+
+}  // namespace
+
+std::optional<std::string> OptionField(const std::string& arguments) {
+    const std::optional<std::string_view> field = Fields(arguments).at(kSeparators);
+    if (!field) return std::nullopt;
+    return std::string(*field);
+}
+
+int ReadCommandLineSettings(const std::string& arguments, ParamSettings& settings) {
+    const Fields fields(arguments);
     auto field = [&](std::size_t index) -> std::string {
-        std::size_t needed = index < kSeparators ? index + 1 : kSeparators;
-        if (found < needed) {
-            return std::string(kMissingField);
-        }
-        std::size_t begin = index == 0 ? 0 : at[index - 1] + 1;
-        std::size_t end = index == kSeparators ? text.size() : at[index];
-        return FieldOrMissing(text.substr(begin, end - begin));
+        const std::optional<std::string_view> text = fields.at(index);
+        return text ? FieldOrMissing(*text) : std::string(kMissingField);
     };
 
     ParamSettings read;

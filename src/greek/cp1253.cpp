@@ -82,6 +82,25 @@ constexpr bool IsContinuation(unsigned char b) {
     return (b & 0xC0) == 0x80;
 }
 
+// The UTF-8 sequence a byte of 0x80 or above starts: its length, the lead byte's bits of the code
+// point and the smallest code point it may carry; length 0 when no sequence starts with it.
+struct Lead {
+    std::size_t length = 0;
+    char32_t bits = 0;
+    char32_t minimum = 0;
+};
+
+constexpr Lead LeadOf(unsigned char b) {
+    if (b >= 0xC2 && b <= 0xDF) return {2, b & 0x1Fu, 0x80};
+    if (b >= 0xE0 && b <= 0xEF) return {3, b & 0x0Fu, 0x800};
+    if (b >= 0xF0 && b <= 0xF4) return {4, b & 0x07u, 0x10000};
+    return {};
+}
+
+constexpr bool IsScalarValue(char32_t cp, char32_t minimum) {
+    return cp >= minimum && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+}
+
 // Upper case of every byte, as Windows does it under the Greek locale.
 constexpr std::array<unsigned char, 256> kUpper = [] {
     std::array<unsigned char, 256> t{};
@@ -138,17 +157,10 @@ std::string Utf8ToCp1253(std::string_view utf8) {
             ++i;
             continue;
         }
-        // Length and smallest legal code point of the sequence this byte starts.
-        std::size_t length = 0;
-        char32_t cp = 0;
-        char32_t minimum = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, cp = lead & 0x1F, minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, cp = lead & 0x0F, minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, cp = lead & 0x07, minimum = 0x10000;
-        } else {
+        const Lead sequence = LeadOf(lead);
+        const std::size_t length = sequence.length;
+        char32_t cp = sequence.bits;
+        if (length == 0) {
             out += '?';  // stray continuation byte or a lead byte no sequence may start with
             ++i;
             continue;
@@ -161,13 +173,51 @@ std::string Utf8ToCp1253(std::string_view utf8) {
             ++taken;
         }
         i += taken;
-        if (taken < length || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        if (taken < length || !IsScalarValue(cp, sequence.minimum)) {
             out += '?';
         } else {
             out += ByteOf(cp);
         }
     }
     return out;
+}
+
+bool Cp1253Assigned(unsigned char byte) {
+    // The stand-ins of kHighHalf: the C1 code points of their own value, and three more.
+    if (byte == 0xAA || byte == 0xD2 || byte == 0xFF) return false;
+    return byte < 0x80 || byte >= 0xA0 || CodePoint(byte) != byte;
+}
+
+void Utf8Evidence::add(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (!wellFormed_) return;
+        const auto b = static_cast<unsigned char>(c);
+        ++seen_;
+        if (pending_ > 0) {
+            wellFormed_ = IsContinuation(b);
+            codePoint_ = (codePoint_ << 6) | (b & 0x3F);
+            if (wellFormed_ && --pending_ == 0) endSequence();
+        } else if (b >= 0x80) {
+            const Lead sequence = LeadOf(b);
+            // A stray continuation byte, or a lead byte no sequence starts with, is no UTF-8.
+            wellFormed_ = sequence.length != 0;
+            pending_ = static_cast<int>(sequence.length) - 1;
+            codePoint_ = sequence.bits;
+            minimum_ = sequence.minimum;
+        }
+    }
+}
+
+void Utf8Evidence::endSequence() {
+    const char32_t cp = codePoint_;
+    if (!IsScalarValue(cp, minimum_)) {
+        wellFormed_ = false;
+    } else if (cp == 0xFEFF && seen_ == 3) {
+        byteOrderMark_ = true;
+    } else if (const char byte = ByteOf(cp);
+               byte != '?' && Cp1253Assigned(static_cast<unsigned char>(byte))) {
+        inPage_ = true;
+    }
 }
 
 char UpperCp1253(char c) {

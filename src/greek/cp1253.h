@@ -20,6 +20,32 @@ std::string Utf8ToCp1253(std::string_view utf8);
 char32_t Cp1253CodePoint(unsigned char byte);
 char Cp1253Byte(char32_t codePoint);
 
+// False for the bytes the code page leaves unassigned (see Cp1253ToUtf8): a text converted from
+// UTF-8 holds one only where the UTF-8 named that byte's stand-in code point, not a character.
+bool Cp1253Assigned(unsigned char byte);
+
+// Tells, from a text given piece by piece, whether it is UTF-8 to be read as code page 1253:
+// every sequence is well formed, and it begins with the byte order mark or holds at least one
+// sequence of more than one byte that stands for a character of the page (a Greek letter, say).
+// Plain ASCII never is; a code page 1253 text with Greek words is, in practice, never well formed
+// UTF-8, since a Greek letter there is a lead byte followed by another letter or a blank.
+class Utf8Evidence {
+  public:
+    void add(std::string_view bytes);
+    bool utf8() const { return wellFormed_ && pending_ == 0 && (inPage_ || byteOrderMark_); }
+
+  private:
+    void endSequence();
+
+    std::size_t seen_ = 0;  // bytes taken so far
+    char32_t codePoint_ = 0;
+    char32_t minimum_ = 0;
+    int pending_ = 0;  // continuation bytes the sequence still needs
+    bool wellFormed_ = true;
+    bool inPage_ = false;
+    bool byteOrderMark_ = false;
+};
+
 // Latin a-z, Greek small letters (final sigma to capital sigma), accented small letters to
 // accented capitals, dialytika small letters to dialytika capitals; the letters with both accent
 // and dialytika have no capital in the code page and stay as they are.

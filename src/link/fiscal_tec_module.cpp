@@ -23,6 +23,7 @@ constexpr auto kLongestPause = std::chrono::milliseconds(60'000);
 constexpr auto kPauseSlice = std::chrono::milliseconds(100);
 
 const std::string kNoReplyCommand = "KX794ST\r";
+constexpr const char* kPacingFile = "delay.inf";
 
 // What one exchange has received, with the two end-of-reply markers tracked byte by byte so that
 // neither the size limit nor a "D" and "E" arriving in different reads can hide them.
@@ -60,11 +61,13 @@ class ReceivedText {
 }  // namespace
 
 FiscalTecModule::FiscalTecModule(Notices& notices, std::unique_ptr<SerialPort> port,
-                                 LinkTimings timings, std::filesystem::path programDir)
+                                 LinkTimings timings, std::filesystem::path programDir,
+                                 std::filesystem::path settingsDir)
     : notices_(notices),
       port_(std::move(port)),
       timings_(timings),
-      programDir_(std::move(programDir)) {
+      programDir_(std::move(programDir)),
+      settingsDir_(std::move(settingsDir)) {
     if (!port_) port_ = MakeSerialPort(timings_);
 }
 
@@ -140,7 +143,12 @@ void FiscalTecModule::SendCommand(const std::string& command, std::string& reply
 }
 
 std::chrono::milliseconds FiscalTecModule::PacingDelay() const {
-    const std::string content = ReadWholeFile(FromFsPath(programDir_ / "delay.inf"));
+    // An installed program's folder is often not the shop's to write: the file beside
+    // param.ini, where there is one, is the one that counts.
+    std::string file =
+        settingsDir_.empty() ? std::string() : FromFsPath(settingsDir_ / kPacingFile);
+    if (file.empty() || !FileExists(file)) file = FromFsPath(programDir_ / kPacingFile);
+    const std::string content = ReadWholeFile(file);
     const std::size_t begin = content.find_first_not_of(" \t\r\n");
     if (begin == std::string::npos) return {};
     std::string_view number(content);

@@ -31,9 +31,10 @@ inline constexpr std::int16_t kEcrAbandoned = -6;
 
 class FiscalTecModule {
   public:
-    // programDir holds delay.inf, the pause after every command.
+    // delay.inf, the pause after every command, is looked for in settingsDir (the folder of
+    // param.ini) first, then in programDir (the program's own folder).
     FiscalTecModule(Notices& notices, std::unique_ptr<SerialPort> port, LinkTimings timings = {},
-                    std::filesystem::path programDir = ".");
+                    std::filesystem::path programDir = ".", std::filesystem::path settingsDir = {});
 
     // 0: closed. Otherwise the outcome of the last open: 1 open, -1 the open failed. A failed
     // port counts as not closed until ClosePort, exactly as the callers' open-if-closed pattern
@@ -63,8 +64,8 @@ class FiscalTecModule {
     // The receipt's sending has stopped at a command that got no answer.
     bool sendingStopped() const { return sendingStopped_; }
 
-    // The pause after every command as delay.inf in programDir gives it now: whole milliseconds
-    // up to a minute; zero when the file is missing or holds anything else.
+    // The pause after every command as delay.inf gives it now: whole milliseconds up to a
+    // minute; zero when there is no such file or the one found first holds anything else.
     std::chrono::milliseconds PacingDelay() const;
 
     const LinkTimings& timings() const { return timings_; }
@@ -80,6 +81,7 @@ class FiscalTecModule {
     std::unique_ptr<SerialPort> port_;
     LinkTimings timings_;
     std::filesystem::path programDir_;
+    std::filesystem::path settingsDir_;
     int portHandle_ = 0;
     CommandJournal* journal_ = nullptr;
     bool sendingStopped_ = false;

@@ -1,12 +1,15 @@
 #include "receipt/print_file_reader.h"
 
+#include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace varkon {
 
 namespace {
 
 constexpr std::size_t kBufferBytes = 64 * 1024;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
@@ -30,10 +33,26 @@ bool PrintFileReader::fill() {
     }
     pos_ = 0;
     end_ = static_cast<std::size_t>(in_.gcount());
+    evidence_.add(std::string_view(buffer_.data(), end_));
     return end_ > 0;
 }
 
 bool PrintFileReader::next(std::string& line) {
+    if (!utf8_) return nextLine(line, kKeptBytes);
+    // A character takes up to four bytes of UTF-8: as many are kept as hold kKeptBytes of them.
+    if (!nextLine(line, 4 * kKeptBytes)) return false;
+    if (std::exchange(firstLine_, false) && line.starts_with(kByteOrderMark)) {
+        line.erase(0, kByteOrderMark.size());
+    }
+    line = Utf8ToCp1253(line);
+    for (char& c : line) {
+        if (!Cp1253Assigned(static_cast<unsigned char>(c))) c = '?';
+    }
+    if (line.size() > kKeptBytes) line.resize(kKeptBytes);
+    return true;
+}
+
+bool PrintFileReader::nextLine(std::string& line, std::size_t kept) {
     line.clear();
     bool started = false;
     for (;;) {
@@ -53,7 +72,7 @@ bool PrintFileReader::next(std::string& line) {
                 skipLineFeed_ = true;
                 return true;
             }
-            if (line.size() < kKeptBytes) line += c;
+            if (line.size() < kept) line += c;
         }
     }
 }

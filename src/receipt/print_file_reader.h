@@ -1,6 +1,7 @@
 // PrintFileReader walks a host application's print file line by line in bounded memory: it keeps
 // the first kKeptBytes of each line and skips the rest unread into memory, so a huge line or a
-// file without line ends costs no more than a short one. It owns the open file until destroyed.
+// file without line ends costs no more than a short one. It tells whether the file is UTF-8 (a
+// modern host's) and can read it as code page 1253. It owns the open file until destroyed.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "greek/cp1253.h"
 
 namespace varkon {
 
@@ -25,8 +28,18 @@ class PrintFileReader {
     bool next(std::string& line);
     bool failed() const { return failed_; }
 
+    // Whether everything read so far is UTF-8 to be read as code page 1253 (see Utf8Evidence);
+    // once the whole file has been read, whether the file is.
+    bool looksUtf8() const { return evidence_.utf8(); }
+    // From now on each line is taken as UTF-8 and converted to code page 1253, one byte per
+    // character, before it is cut, so that its columns are counted in characters as the host
+    // wrote them. A leading byte order mark is dropped, and a character the page has no letter
+    // for becomes '?'.
+    void readAsUtf8() { utf8_ = true; }
+
   private:
     bool fill();
+    bool nextLine(std::string& line, std::size_t kept);
 
     std::ifstream in_;
     std::vector<char> buffer_;
@@ -34,6 +47,9 @@ class PrintFileReader {
     std::size_t end_ = 0;
     bool skipLineFeed_ = false;  // the previous line ended with CR: a LF right after belongs to it
     bool failed_ = false;
+    bool utf8_ = false;
+    bool firstLine_ = true;
+    Utf8Evidence evidence_;
 };
 
 }  // namespace varkon

@@ -19,6 +19,8 @@ namespace {
 const char* const kFileNotFoundText = "Το αρχείο δεν βρέθηκε";
 const char* const kFileAccessText = "Σφάλμα πρόσβασης στο αρχείο";
 const char* const kUnknownVatCategory = "Ανύπαρκτη κατηγορία ΦΠΑ ";
+const char* const kReadAsUtf8 =
+    "Το αρχείο εκτύπωσης είναι σε UTF-8 και μετατρέπεται σε κωδικοσελίδα 1253 : ";
 
 // The counting pass lets the window paint this often.
 constexpr std::size_t kLinesPerRepaint = 512;
@@ -82,6 +84,7 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
 
     std::size_t lines = 0;
     std::string text;
+    bool utf8 = false;
     {
         PrintFileReader reader;
         const auto status = reader.open(path);
@@ -90,7 +93,10 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
             if (++lines % kLinesPerRepaint == 0) notices_.repaint();
         }
         if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
+        utf8 = reader.looksUtf8();
     }
+    // Cut by bytes, a UTF-8 file's Greek letters would move every later column.
+    if (utf8) notices_.showStatus(kReadAsUtf8 + Cp1253ToUtf8(file));
     const double maximum = lines == 0 ? 1.0 : static_cast<double>(lines);
     notices_.setProgressMax(maximum);
     ZeroSubtotal = true;
@@ -98,9 +104,11 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
     PrintFileReader reader;
     const auto status = reader.open(path);
     if (status != PrintFileReader::Status::kOk) return FileError(status);
+    if (utf8) reader.readAsUtf8();
     FileState state;
     double progress = 0;
     std::size_t lineNumber = 0;
+    std::size_t records = 0;
     while (reader.next(text)) {
         ++lineNumber;
         ReceiptLine& line = state.line;
@@ -113,7 +121,7 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
         // The file may have grown since it was counted; the bar stops at its end.
         progress = std::min(progress + 1, maximum);
         notices_.setProgress(progress);
-        translate(text, state, settings);
+        if (translate(text, state, settings)) ++records;
         if (link_.sendingStopped()) return GetDataResult{0, {}, lineNumber};
     }
     if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
@@ -125,27 +133,33 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
         if (link_.sendingStopped())
             return GetDataResult{0, {}, std::max<std::size_t>(lineNumber, 1)};
     }
-    return {};
+    return GetDataResult{0, {}, 0, records};
 }
 
-void ReceiptPrinter::translate(std::string_view text, FileState& state,
+bool ReceiptPrinter::translate(std::string_view text, FileState& state,
                                const ReceiptSettings& settings) {
     const std::string_view keyword = Field(text, 2, 3);
     const bool comments = settings.comments;
+    bool record = false;
+    auto is = [&record](bool match) {
+        record = record || match;
+        return match;
+    };
 
-    if (UpperCp1253(keyword) == "MKZ") notices_.runDailyZReport();
-    if (UpperCp1253(keyword) == "PLU") sale(text, state, settings);
-    if (keyword == "dis") discount(text, state, settings);
-    if (keyword == "sut") ZeroSubtotal = IsZeroSubtotal(Field(text, 7, 10));
-    if (keyword == "mod") modifier(text, state, settings);
-    if (Field(text, 2, 2) == "to") tender(text, state, settings);
-    if (comments && keyword == "com") comment(text, settings);
-    if (comments && keyword == "foo") {
+    if (is(UpperCp1253(keyword) == "MKZ")) notices_.runDailyZReport();
+    if (is(UpperCp1253(keyword) == "PLU")) sale(text, state, settings);
+    if (is(keyword == "dis")) discount(text, state, settings);
+    if (is(keyword == "sut")) ZeroSubtotal = IsZeroSubtotal(Field(text, 7, 10));
+    if (is(keyword == "mod")) modifier(text, state, settings);
+    if (is(Field(text, 2, 2) == "to")) tender(text, state, settings);
+    if (is(keyword == "com") && comments) comment(text, settings);
+    if (is(keyword == "foo") && comments) {
         state.FooterLines.push_back(PrepareFooterText(mikro_, Field(text, 7, 18)));
         FooterPending = true;
     }
-    if (keyword == "PRG" || keyword == "prg") programming(text, state, settings);
-    if (LowerCp1253(keyword) == "pay") settlement(text);
+    if (is(keyword == "PRG" || keyword == "prg")) programming(text, state, settings);
+    if (is(LowerCp1253(keyword) == "pay")) settlement(text);
+    return record;
 }
 
 void ReceiptPrinter::sale(std::string_view text, FileState& state,

@@ -32,6 +32,9 @@ struct GetDataResult {
     // Not 0 when the sending stopped at a command of this line of the file (1-based) because the
     // register did not answer: the rest of the receipt was not sent and waits to be finished.
     std::size_t stoppedAtLine = 0;
+    // The lines of a file read whole that were records the translation knows (whatever the
+    // settings made of them); 0 for a file that held no receipt at all.
+    std::size_t records = 0;
 };
 
 // What printing a receipt needs from the window beside the notices: the progress bar, and the
@@ -65,7 +68,8 @@ class ReceiptPrinter {
   private:
     struct FileState;
 
-    void translate(std::string_view text, FileState& state, const ReceiptSettings& settings);
+    // Translates one line; false when it is no record at all.
+    bool translate(std::string_view text, FileState& state, const ReceiptSettings& settings);
     void sale(std::string_view text, FileState& state, const ReceiptSettings& settings);
     void discount(std::string_view text, FileState& state, const ReceiptSettings& settings);
     void modifier(std::string_view text, FileState& state, const ReceiptSettings& settings);

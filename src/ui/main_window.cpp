@@ -193,6 +193,8 @@ void MainWindow::buildControls() {
     counter->addStretch(1);
     middle->addLayout(counter);
     label1->setBuddy(receipt);
+    // Once the start button is switched off the focus rests here; see eventFilter.
+    receipt->installEventFilter(this);
     // The operator may type a new count; the engine counts on from it.
     connect(receipt, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (engine_ != nullptr) engine_->receiptCounterEdited(text.toStdString());
@@ -474,6 +476,22 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         }
     }
     QMainWindow::keyPressEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The receipt counter would take the menu's keys as its own (Ctrl+A selects all, Ctrl+E moves
+    // to the end) and the menu item would never hear them. Left unaccepted, they reach the menu
+    // in every state, as a click on the item does.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (const auto& [item, menu] : owners_) {
+            if (!item->shortcut().isEmpty() && item->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -39,11 +39,12 @@ class RecordingLauncher final : public Launcher {
         for (const auto& a : arguments) line += "|" + a;
         launches.push_back(line + (minimized ? "|min" : ""));
         if (onStart) onStart();
-        return true;
+        return !refuses;
     }
     void stopLastStarted() override { ++stops; }
     std::vector<std::string> launches;
     int stops = 0;
+    bool refuses = false;  // as a program that cannot be started
     std::function<void()> onStart;
 };
 
@@ -101,7 +102,7 @@ class EngineTest : public ::testing::Test {
         if (!reg) startRegister();
         EngineOptions options;
         options.arguments = Utf8ToCp1253(arguments);
-        options.programDir = dir.path();
+        options.programDir = dir / "program";  // an installed program's own folder
         options.workDir = dir.path();
         options.timings.replyWindow = 200ms;
         options.timings.readPerByte = 0ms;
@@ -172,6 +173,16 @@ TEST_F(EngineTest, StartUpThatCannotGoOnEndsWithItsStatus) {
     EXPECT_EQ(kExitPortNotOpened, engine->exitCode());
     EXPECT_EQ("Πρόβλημα στην Θύρα :com1", surface.boxes.at(1).text);
     EXPECT_TRUE(engine->finished());
+
+    // An empty or binary param.ini names no port: the message says so, not the port's problem.
+    for (const std::string& content : {std::string(), std::string("\x89PNG\r\n\x1a\n\0\xff", 10)}) {
+        dir.write("param.ini", content);
+        make().load();
+        EXPECT_EQ(kExitPortNotOpened, engine->exitCode());
+        EXPECT_EQ("Το αρχείο ρυθμίσεων param.ini δεν ορίζει σειριακή θύρα (γραμμή [port])",
+                  surface.boxes.back().text);
+        EXPECT_EQ(0, engine->link().PortHandle());
+    }
 }
 
 TEST_F(EngineTest, SixCharacterOptionStringSaysFarewellBeforeAnyPortOpens) {
@@ -188,6 +199,17 @@ TEST_F(EngineTest, SixCharacterOptionStringSaysFarewellBeforeAnyPortOpens) {
         for (unsigned char c : surface.drawing[line]) width += (c & 0xC0) != 0x80;
         EXPECT_EQ(61u, width) << surface.drawing[line];
     }
+}
+
+TEST_F(EngineTest, DelayInfBesideParamIniComesBeforeTheOneBesideTheProgram) {
+    Varkon& v = make();
+    fs::create_directory(dir / "program");
+    dir.write("program/delay.inf", "250");
+    EXPECT_EQ(250ms, v.link().PacingDelay());
+    dir.write("delay.inf", "40");
+    EXPECT_EQ(40ms, v.link().PacingDelay());
+    dir.write("delay.inf", "none");  // the shop's own file counts, even asking for no pause
+    EXPECT_EQ(0ms, v.link().PacingDelay());
 }
 
 // ---- Watchdog, start and stop
@@ -391,6 +413,24 @@ TEST_F(EngineTest, ConverterGetsThePrintFileAsOneArgumentAndItsMarkerIsAwaited) 
     v.onJobTick();
     EXPECT_EQ(2, launcher.stops);
     EXPECT_EQ(3u, launcher.launches.size());
+}
+
+TEST_F(EngineTest, ConverterThatCannotBeStartedIsToldOnceUntilItsCommandChanges) {
+    settings("[multi type] true\r\n[Defacto_]=no\r\n[convert2]=conv /q\r\n");
+    Varkon& v = running();
+    launcher.refuses = true;
+    drop("print.1");
+    for (int tick = 0; tick < 3; ++tick) v.onJobTick();
+    EXPECT_EQ(3u, launcher.launches.size());
+    ASSERT_EQ(1u, surface.boxes.size());
+    EXPECT_EQ(0u,
+              surface.boxes[0].text.find("Δεν ήταν δυνατή η εκκίνηση της επεξεργασίας : conv /q"));
+    settings("[multi type] true\r\n[Defacto_]=no\r\n[convert2]=conv2\r\n");
+    v.onJobTick();
+    v.onJobTick();
+    EXPECT_EQ(2u, surface.boxes.size());
+    EXPECT_TRUE(exists("print.1"));
+    EXPECT_EQ("", surface.text(Control::kReceiptCounter));  // never counted
 }
 
 TEST_F(EngineTest, UnreadableSettingsAtATickKeepThePreviousOnes) {

@@ -235,13 +235,16 @@ TEST(CommandLineSettings, SplitsSixFieldsAtTheFirstFiveSeparators) {
     EXPECT_EQ("fals", s.CODEPR);
 }
 
-TEST(CommandLineSettings, ShortOrMissingOptionFieldIsRejected) {
+TEST(CommandLineSettings, ShortOrMissingOptionFieldIsRejectedAndNamed) {
     ParamSettings s;
     EXPECT_EQ(-1, ReadCommandLineSettings("com1,9600,print.1,0,mikro,111000", s));
     EXPECT_EQ("mikro", s.ecrt);
+    EXPECT_EQ("111000", OptionField("com1,9600,print.1,0,mikro,111000"));
     EXPECT_EQ(-1, ReadCommandLineSettings("com1,9600,print.1", s));
     EXPECT_EQ((std::vector<std::string>{s.Port, s.Baud, s.file, s.DLAY, s.ecrt, s.CODEPR}),
               (std::vector<std::string>{"com1", "9600", "e", "e", "e", ""}));
+    EXPECT_EQ(std::nullopt, OptionField("com1,9600,print.1"));
+    EXPECT_EQ("", OptionField("com1,9600,print.1,0,mikro,"));
     EXPECT_EQ(
         0, ReadCommandLineSettings(std::string("\0,\xff,,,,\0"sv) + std::string(1 << 20, ','), s));
     EXPECT_EQ(std::string("\xff"), s.Baud);

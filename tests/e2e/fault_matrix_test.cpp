@@ -246,5 +246,102 @@ TEST_F(FaultMatrix, UnwritableReceiptTxtIsToldToTheOperatorAndTheReceiptStillCou
     EXPECT_EQ(std::vector<std::string>{warning}, logged("message"));
 }
 
+TEST_F(FaultMatrix, PrintFileWithoutARecordIsToldNotCountedAndMinusOne) {
+    startWaiting();
+    // Two megabytes that hold no record: no letter anywhere, a line end now and then.
+    std::string garbage(2 << 20, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i) {
+        garbage[i] = i % 100 == 99 ? '\n' : static_cast<char>(0x80 + (i * 37) % 128);
+    }
+    drop("print.1", garbage);
+    ASSERT_TRUE(printed("print.1"));
+    EXPECT_EQ("-1\r\n", dir.read("receipt.txt"));
+    EXPECT_EQ(std::vector<std::string>{"[48] Το αρχείο εκτύπωσης δεν περιέχει απόδειξη : print.1 "
+                                       "-> OK"},
+              logged("message"));
+    EXPECT_EQ(kProbe, wire());
+
+    drop("print.2", kReceipt);
+    ASSERT_TRUE(printed("print.2"));
+    EXPECT_EQ("1\r\n", dir.read("receipt.txt"));  // the first receipt there was
+    EXPECT_EQ(kProbe + kReceiptWire, wire());
+}
+
+TEST_F(FaultMatrix, Utf8PrintFileGoesOnTheWireAsItsCodePage1253Twin) {
+    startWaiting();
+    // The coffee sold as ΚΑΦΕΣ: five bytes in code page 1253, ten in UTF-8.
+    std::string cp1253 = kReceipt;
+    cp1253.replace(cp1253.find("COFFEE"), 6, "\xCA\xC1\xD6\xC5\xD3 ");
+    std::string utf8 = kReceipt;
+    utf8.replace(utf8.find("COFFEE"), 6, "ΚΑΦΕΣ ");
+    drop("print.1", cp1253);
+    ASSERT_TRUE(printed("print.1"));
+    const std::string once = wire().substr(kProbe.size());
+    EXPECT_NE(std::string::npos, once.find(kPie + kPayment)) << once;
+    drop("print.2", utf8);
+    ASSERT_TRUE(printed("print.2"));
+    EXPECT_EQ(kProbe + once + once, wire());
+    EXPECT_EQ("2\r\n", dir.read("receipt.txt"));
+    const auto statuses = logged("status");
+    EXPECT_EQ(1, std::count(statuses.begin(), statuses.end(),
+                            "Το αρχείο εκτύπωσης είναι σε UTF-8 και μετατρέπεται σε κωδικοσελίδα "
+                            "1253 : print.2"));
+}
+
+// ---- What the operator changes while it runs ----------------------------------------------------
+
+TEST_F(FaultMatrix, SingleFileModeChosenWhileRunningPrintsItsFileOnAnOpenPort) {
+    startWaiting();
+    drop("print.1", " PRG KY1\r\n");  // numbered mode frees the port after its job
+    ASSERT_TRUE(printed("print.1"));
+    // With the adapter unplugged nothing could reach the register: the file waits, unread. It is
+    // there before the settings name it, since a single-file run without its file ends.
+    fs::rename(dir / "register", dir / "unplugged");
+    drop("job.prn", kReceipt);
+    std::string settings = dir.read("param.ini");
+    settings.replace(settings.find("[multi type] true"), 17, "[multi type] false");
+    settings.replace(settings.find("[file] print"), 12, "[file] job.prn");
+    drop("param.ini", settings);
+    ASSERT_TRUE(Eventually([&] {
+        const auto opens = logged("port");
+        return std::count(opens.begin(), opens.end(), "open com1 9600,n,8,1 -> -1") >= 2;
+    }));
+    EXPECT_EQ(kReceipt, dir.read("job.prn"));
+    EXPECT_TRUE(service->running());
+    fs::rename(dir / "unplugged", dir / "register");
+
+    EXPECT_EQ(0, service->waitExit());
+    EXPECT_FALSE(exists("job.prn"));
+    EXPECT_EQ(kProbe + "KY1\r" + kReceiptWire, wire());
+    EXPECT_EQ(std::vector<std::string>{"[16 Μύνημα Varkon] Πρόβλημα στην Θύρα :com1 -> OK"},
+              logged("message"));
+}
+
+TEST_F(FaultMatrix, PrintFolderThatIsMissingOrAFileIsToldOnceAndAgainWhenItIsBack) {
+    const fs::path shop = dir / "shop";
+    std::string settings = dir.read("param.ini");
+    settings.replace(settings.find("[location] "), 11, "[location] " + shop.string() + "/");
+    dir.write("param.ini", settings);
+    startRegister();
+    startService();
+    const std::string missing =
+        "Ο φάκελος των αρχείων εκτύπωσης δεν υπάρχει ή δεν είναι φάκελος : " + shop.string() + "/";
+    ASSERT_TRUE(Eventually([&] { return logHas("status: " + missing); }));
+    std::this_thread::sleep_for(1200ms);  // more looks find it missing, then a file in its place
+    dir.write("shop", "not a folder");
+    std::this_thread::sleep_for(1200ms);
+    fs::remove(shop);
+    fs::create_directory(shop);
+    std::ofstream(shop / "print.1", std::ios::binary) << " PRG KY1\r\n";
+    ASSERT_TRUE(Eventually([&] { return !fs::exists(shop / "print.1"); }));
+
+    const auto statuses = logged("status");
+    EXPECT_EQ(1, std::count(statuses.begin(), statuses.end(), missing));
+    const std::string back =
+        "Ο φάκελος των αρχείων εκτύπωσης βρέθηκε : " + shop.string() + "/\\r\\n" + kWaiting;
+    EXPECT_EQ(1, std::count(statuses.begin(), statuses.end(), back));
+    EXPECT_EQ(kProbe + "KY1\r", wire());
+}
+
 }  // namespace
 }  // namespace varkon::e2e

@@ -49,6 +49,10 @@ TEST_F(ServiceTest, RejectedArgumentsSayFarewellWithStatusTwoBeforeAnyPortOpens)
     startService({"com1,9600,job.prn,0,mikro,111000"});
     EXPECT_EQ(2, service->waitExit());
     EXPECT_TRUE(logHas("Ευχαριστουμε που χρησιμοποιησατε την εφαρμογη Varkon"));
+    // The log says which field was wrong.
+    EXPECT_TRUE(
+        logHas("status: Οι παράμετροι απορρίφθηκαν: το έκτο πεδίο (επιλογές) έχει "
+               "λιγότερους από 7 χαρακτήρες : «111000»"));
     EXPECT_FALSE(logHas("port: open"));
     EXPECT_EQ("", wire());
 }

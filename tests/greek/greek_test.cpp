@@ -59,6 +59,27 @@ TEST(Cp1253, CharactersOutsideThePageAndBrokenUtf8BecomeQuestionMarks) {
     EXPECT_EQ(Bytes({0x80, 0xC1, 0x00, 0x41}), Utf8ToCp1253(std::string("€Α\0A", 7)));
 }
 
+TEST(Utf8Evidence, OnlyWellFormedUtf8WithALetterOfThePageOrAByteOrderMarkCounts) {
+    auto utf8 = [](std::initializer_list<std::string> pieces) {
+        Utf8Evidence evidence;
+        for (const std::string& piece : pieces) evidence.add(piece);
+        return evidence.utf8();
+    };
+    EXPECT_TRUE(utf8({" PLU Καφές 3.00\r\n"}));
+    EXPECT_TRUE(utf8({"x \xCE", "\xB1 y"}));  // α split between two reads
+    EXPECT_TRUE(utf8({"price 2 €"}));
+    EXPECT_TRUE(utf8({"\xEF\xBB\xBF plain"}));
+    EXPECT_FALSE(utf8({" PLU plain ascii\r\n", ""}));
+    EXPECT_FALSE(utf8({Cp(" PLU Καφές 3.00\r\n")}));
+    EXPECT_FALSE(utf8({"✓ Ж ä only outside the page"}));
+    EXPECT_FALSE(utf8({"\xC2\x81 \xC3\x92"}));   // stand-ins of unassigned bytes
+    EXPECT_FALSE(utf8({"Καφές \xCE"}));          // cut short at the end
+    EXPECT_FALSE(utf8({"Καφές \xC0\xAF"}));      // overlong
+    EXPECT_FALSE(utf8({"plain \xEF\xBB\xBF"}));  // a mark that does not begin the text
+    EXPECT_FALSE(Cp1253Assigned(0x81) || Cp1253Assigned(0xD2) || Cp1253Assigned(0xFF));
+    EXPECT_TRUE(Cp1253Assigned(0x80) && Cp1253Assigned(0xA0) && Cp1253Assigned(0xFE));
+}
+
 TEST(Cp1253, RandomBytesNeverBreakTheConversions) {
     std::mt19937 random(1253);
     for (int i = 0; i < 2000; ++i) {

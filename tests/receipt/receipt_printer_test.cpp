@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "greek/cp1253.h"
 #include "receipt/receipt_rig.h"
 
@@ -28,7 +30,7 @@ std::string Blanks(std::size_t n) {
 
 TEST(ReceiptPrinter, SampleReceiptGoesOnTheWireByteForByte) {
     ReceiptRig rig;
-    EXPECT_EQ(0, rig.print(kSampleReceipt).error);
+    EXPECT_EQ(8u, rig.print(kSampleReceipt).records);
     EXPECT_EQ(kSampleWire, rig.wire->bytes);
     EXPECT_FALSE(rig.printer.ZeroSubtotal);
     EXPECT_TRUE(rig.notices.boxes.empty());
@@ -178,12 +180,51 @@ TEST(ReceiptPrinter, GreekTextReachesTheRegisterAsItsCodes) {
               rig.wire->commands);
 }
 
+TEST(ReceiptPrinter, Utf8FileIsReadAsCodePage1253BeforeItsColumnsAreCut) {
+    // The host's receipt in code page 1253, and the same written by a host of UTF-8: the Greek
+    // letters take two bytes there and would move every later column.
+    const std::string cp1253 = Sale(Utf8ToCp1253("Καφές ελληνικός"), "1.000", "3.00") +
+                               Sale(Utf8ToCp1253("Τυρόπιτα"), "1.000", "2.20") +
+                               Utf8ToCp1253(" com  Ευχαριστούμε\r\n to    1       5.20\r\n");
+    ReceiptRig reference;
+    EXPECT_EQ(0, reference.print(cp1253).error);
+    ASSERT_EQ(reference.wire->commands.at(0).substr(0, 7), "KX300R2");
+    ReceiptRig rig;
+    EXPECT_EQ(0, rig.print(Cp1253ToUtf8(cp1253)).error);
+    EXPECT_EQ(reference.wire->commands, rig.wire->commands);
+    const std::string told =
+        "Το αρχείο εκτύπωσης είναι σε UTF-8 και μετατρέπεται σε κωδικοσελίδα 1253 : " +
+        FromFsPath(rig.dir / "print.prn");
+    EXPECT_EQ(told, rig.notices.statusHistory.at(0));
+    for (const std::string& status : reference.notices.statusHistory) EXPECT_NE(told, status);
+
+    // A byte order mark is dropped; a character the page lacks is one '?', so that the columns
+    // after it stay.
+    ReceiptRig lacking;
+    EXPECT_EQ(0, lacking.print(Sale(Utf8ToCp1253("Τσάι ??"), "1.000", "1.50")).error);
+    std::string utf8 =
+        "\xEF\xBB\xBF" + Cp1253ToUtf8(Sale(Utf8ToCp1253("Τσάι ??"), "1.000", "1.50"));
+    utf8.replace(utf8.find("??"), 2, "✓Ò");
+    rig.wire->commands.clear();
+    EXPECT_EQ(0, rig.print(utf8).error);
+    EXPECT_EQ(lacking.wire->commands, rig.wire->commands);
+
+    // Without a letter of the page it is not taken for UTF-8: its bytes go as they are.
+    rig.wire->commands.clear();
+    EXPECT_EQ(0, rig.print(" com  \xE2\x9C\x93 OK\r\n").error);
+    EXPECT_EQ("KXCO B\x9C\x93 OK", rig.wire->commands.at(0).substr(0, 11));  // 0xE2 is β
+    const auto& statuses = rig.notices.statusHistory;
+    EXPECT_EQ(2, std::count(statuses.begin(), statuses.end(), told));
+}
+
 TEST(ReceiptPrinter, AnyFileIsReadWithoutHarm) {
     ReceiptRig rig;
     const std::string file = std::string("\0P\0U\0\0\r\n", 8) + " dis      0.50\r" +
                              std::string(4 << 20, 'x') + "\n\x83\x80\x98\xAA\xE0\xFF\r\n" +
                              " dis      0.25";
-    EXPECT_EQ(0, rig.print(file).error);
+    const GetDataResult read = rig.print(file);
+    EXPECT_EQ(0, read.error);
+    EXPECT_EQ(2u, read.records);
     EXPECT_EQ((Commands{"KXST", "KXST", "KX- ", "KX050GE", "KXST", "KXST", "KX- ", "KX025GE"}),
               rig.wire->commands);
     EXPECT_EQ(5, rig.notices.progressMax);

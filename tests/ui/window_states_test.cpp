@@ -2,8 +2,10 @@
 // the register search and the start/stop actions, the menus' reach, the ends of the program.
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -18,6 +20,7 @@
 
 #include "app/varkon.h"
 #include "support/temp_dir.h"
+#include "ui/about_box.h"
 #include "ui/main_window.h"
 #include "ui/settings/settings_dialog.h"
 
@@ -172,6 +175,42 @@ TEST_F(WindowStatesTest, SwitchedOffMenuKeepsItsItemsFromActing) {
     action("param")->trigger();
     EXPECT_EQ(window.settingsDialog(), nullptr);
 }
+
+// Ctrl+A and Ctrl+E as the operator presses them, where the focus is: once the start button is
+// switched off it rests on the receipt counter, whose own keys must not swallow the menu's.
+class MenuKeysTest : public WindowStatesTest, public testing::WithParamInterface<bool> {
+  protected:
+    void press(Qt::Key key) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_EQ(focus, window.findChild<QLineEdit*>("receipt"));
+        QTest::keyClick(focus, key, Qt::ControlModifier);
+    }
+};
+
+TEST_P(MenuKeysTest, AboutAndEndKeysActWhileTheReceiptCounterHasTheFocus) {
+    start();
+    window.onWatchdogTimer();
+    window.activateWindow();
+    QTest::mouseClick(button("Command1"), Qt::LeftButton);                  // running
+    if (GetParam()) QTest::mouseClick(button("Command2"), Qt::LeftButton);  // stopped
+
+    press(Qt::Key_A);
+    ASSERT_NE(window.aboutBox(), nullptr);
+    EXPECT_TRUE(window.aboutBox()->isVisible());
+    EXPECT_EQ(window.findChild<QLineEdit*>("receipt")->selectedText(), "");
+    window.aboutBox()->close();
+    window.activateWindow();
+
+    press(Qt::Key_E);
+    EXPECT_TRUE(window.ended());
+    EXPECT_EQ(sent("KX794ST"), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(RunningAndStopped, MenuKeysTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Stopped" : "Running";
+                         });
 
 TEST_F(WindowStatesTest, SettingsDialogHoldsTheWatchdogAndSavingEndsTheProgram) {
     line->answering = false;
