@@ -27,7 +27,7 @@ class CommandRun {
     CommandRun(Surface& surface, std::unique_ptr<SerialPort> port, const CommandRunOptions& options)
         : options_(options),
           notices_(surface),
-          link_(notices_, std::move(port), options.timings, options.programDir) {}
+          link_(notices_, std::move(port), options.timings, options.programDir, options.workDir) {}
 
     EngineNotices& notices() { return notices_; }
     FiscalTecModule& link() { return link_; }
