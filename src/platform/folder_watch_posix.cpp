@@ -1,5 +1,6 @@
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,18 +21,50 @@ FolderWatch::~FolderWatch() {
     if (waitHandle_ >= 0) ::close(static_cast<int>(waitHandle_));
 }
 
+namespace {
+
+std::filesystem::path Target(const std::filesystem::path& folder) {
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+// The events that say the watched folder itself is gone from its path: removed, renamed or
+// moved away, its file system unmounted, or the watch ended by the system (IN_IGNORED).
+constexpr std::uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED;
+
+}  // namespace
+
+void FolderWatch::drop() {
+    if (watchId_ >= 0)
+        ::inotify_rm_watch(static_cast<int>(waitHandle_), static_cast<int>(watchId_));
+    watchId_ = -1;
+}
+
+bool FolderWatch::stillWatched() const {
+    struct stat status {};
+    return ::stat(Target(folder_).c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           static_cast<std::uint64_t>(status.st_dev) == folderVolume_ &&
+           static_cast<std::uint64_t>(status.st_ino) == folderNumber_;
+}
+
 bool FolderWatch::watch(const std::filesystem::path& folder) {
     if (waitHandle_ < 0) return false;
     const int fd = static_cast<int>(waitHandle_);
-    if (watchId_ >= 0 && folder == folder_) return true;
-    if (watchId_ >= 0) ::inotify_rm_watch(fd, static_cast<int>(watchId_));
-    watchId_ = -1;
+    // A folder made again under the same name is another folder: its watch is armed anew.
+    if (watchId_ >= 0 && folder == folder_ && stillWatched()) return true;
+    drop();
     folder_ = folder;
-    const std::filesystem::path target = folder.empty() ? std::filesystem::path(".") : folder;
-    // Only the moments a writer is done: closed after writing, or renamed in whole.
-    const int id = ::inotify_add_watch(fd, target.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO);
+    // Only the moments a writer is done (closed after writing, or renamed in whole), and the
+    // folder's own going away.
+    const int id = ::inotify_add_watch(
+        fd, Target(folder).c_str(),
+        IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
     if (id < 0) return false;
     watchId_ = id;
+    struct stat status {};
+    if (::stat(Target(folder).c_str(), &status) == 0) {
+        folderVolume_ = static_cast<std::uint64_t>(status.st_dev);
+        folderNumber_ = static_cast<std::uint64_t>(status.st_ino);
+    }
     return true;
 }
 
@@ -47,6 +80,12 @@ FolderWatch::Changes FolderWatch::take() {
             inotify_event event;
             std::memcpy(&event, buffer + at, sizeof event);
             if ((event.mask & IN_Q_OVERFLOW) != 0) changes.other = true;
+            if (event.wd == watchId_ && (event.mask & kFolderGone) != 0) {
+                // Nothing more comes from this watch; a look tells that the folder is gone.
+                if ((event.mask & IN_IGNORED) == 0) drop();
+                watchId_ = -1;
+                changes.other = true;
+            }
             if (event.len > 0 && event.wd == watchId_ && (event.mask & IN_ISDIR) == 0) {
                 const char* name = buffer + at + sizeof(inotify_event);
                 changes.finished.push_back(

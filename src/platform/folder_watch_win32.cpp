@@ -26,15 +26,7 @@ HANDLE Event(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-}  // namespace
-
-FolderWatch::FolderWatch() {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (event != nullptr) waitHandle_ = reinterpret_cast<std::intptr_t>(event);
-    state_ = new PendingRead;
-}
-
-static void EndRead(std::intptr_t directory, PendingRead& read) {
+void EndRead(std::intptr_t directory, PendingRead& read) {
     if (directory == -1) return;
     HANDLE dir = reinterpret_cast<HANDLE>(directory);
     if (read.pending) {
@@ -46,7 +38,7 @@ static void EndRead(std::intptr_t directory, PendingRead& read) {
     CloseHandle(dir);
 }
 
-static bool StartRead(std::intptr_t directory, std::intptr_t event, PendingRead& read) {
+bool StartRead(std::intptr_t directory, std::intptr_t event, PendingRead& read) {
     if (directory == -1 || event == -1) return false;
     ResetEvent(Event(event));
     read.overlapped = OVERLAPPED{};
@@ -60,28 +52,71 @@ static bool StartRead(std::intptr_t directory, std::intptr_t event, PendingRead&
     return read.pending;
 }
 
+std::filesystem::path Target(const std::filesystem::path& folder) {
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+// Which folder a directory handle is open on; false when the system cannot say.
+bool IdentifyFolder(HANDLE dir, std::uint64_t& volume, std::uint64_t& number) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(dir, &info) == 0) return false;
+    volume = info.dwVolumeSerialNumber;
+    number = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return true;
+}
+
+HANDLE OpenFolder(const std::filesystem::path& folder, DWORD access, DWORD flags) {
+    // Every kind of sharing, so that the watch never keeps the folder from being renamed or
+    // deleted.
+    return CreateFileW(Target(folder).c_str(), access,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+}
+
+}  // namespace
+
+FolderWatch::FolderWatch() {
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (event != nullptr) waitHandle_ = reinterpret_cast<std::intptr_t>(event);
+    state_ = new PendingRead;
+}
+
 FolderWatch::~FolderWatch() {
-    auto* read = static_cast<PendingRead*>(state_);
-    EndRead(watchId_, *read);
-    delete read;
+    drop();
+    delete static_cast<PendingRead*>(state_);
     if (waitHandle_ != -1) CloseHandle(Event(waitHandle_));
+}
+
+void FolderWatch::drop() {
+    EndRead(watchId_, *static_cast<PendingRead*>(state_));
+    watchId_ = -1;
+    // The ended read may have signalled the event: left so, it would wake its waiters forever.
+    if (waitHandle_ != -1) ResetEvent(Event(waitHandle_));
+}
+
+bool FolderWatch::stillWatched() const {
+    // A folder renamed or moved to the recycle bin keeps its handle, and the handle its
+    // notifications: only its path tells that it is not the folder of that name any more.
+    HANDLE dir = OpenFolder(folder_, FILE_READ_ATTRIBUTES, 0);
+    if (dir == INVALID_HANDLE_VALUE) return false;
+    std::uint64_t volume = 0, number = 0;
+    const bool known = IdentifyFolder(dir, volume, number);
+    CloseHandle(dir);
+    return known && volume == folderVolume_ && number == folderNumber_;
 }
 
 bool FolderWatch::watch(const std::filesystem::path& folder) {
     auto& read = *static_cast<PendingRead*>(state_);
-    if (watchId_ != -1 && folder == folder_) return true;
-    EndRead(watchId_, read);
-    watchId_ = -1;
+    // A folder made again under the same name is another folder: its watch is armed anew.
+    if (watchId_ != -1 && folder == folder_ && stillWatched()) return true;
+    drop();
     folder_ = folder;
-    const std::filesystem::path target = folder.empty() ? std::filesystem::path(".") : folder;
-    HANDLE dir = CreateFileW(
-        target.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+    HANDLE dir = OpenFolder(folder, FILE_LIST_DIRECTORY, FILE_FLAG_OVERLAPPED);
     if (dir == INVALID_HANDLE_VALUE) return false;
     watchId_ = reinterpret_cast<std::intptr_t>(dir);
-    if (!StartRead(watchId_, waitHandle_, read)) {
-        EndRead(watchId_, read);
-        watchId_ = -1;
+    if (!IdentifyFolder(dir, folderVolume_, folderNumber_) ||
+        !StartRead(watchId_, waitHandle_, read)) {
+        drop();
         return false;
     }
     return true;
@@ -97,6 +132,7 @@ FolderWatch::Changes FolderWatch::take() {
     DWORD bytes = 0;
     const bool done =
         GetOverlappedResult(reinterpret_cast<HANDLE>(watchId_), &read.overlapped, &bytes, FALSE);
+    const DWORD error = done ? ERROR_SUCCESS : GetLastError();
     read.pending = false;
     // A full buffer (bytes == 0) lost the names; a write has none worth keeping: a look finds them.
     changes.other = !done || bytes == 0;
@@ -115,7 +151,10 @@ FolderWatch::Changes FolderWatch::take() {
         if (info.NextEntryOffset == 0) break;
         at += info.NextEntryOffset;
     }
-    StartRead(watchId_, waitHandle_, read);
+    // A deleted folder ends its read with an error (access denied) and refuses the next one:
+    // the handle is let go, which lets the folder go too, and the next watch() arms it anew.
+    const bool failed = !done && error != ERROR_NOTIFY_ENUM_DIR;
+    if (failed || !StartRead(watchId_, waitHandle_, read)) drop();
     return changes;
 }
 

@@ -22,6 +22,7 @@
 #include "platform/system.h"
 #include "service/log_surface.h"
 #include "service/logging_serial_port.h"
+#include "service/rotating_log.h"
 #include "service/stop_signals.h"
 #include "service/varkond_options.h"
 #include "service/windows_service.h"
@@ -171,7 +172,7 @@ int main(int argc, char** argv) {
             return RunAsService(
                 command.name, command.folder,
                 [&] {
-                    std::ofstream log("varkond.log", std::ios::binary | std::ios::app);
+                    RotatingLog log("varkond.log");  // bounded: it runs for years
                     return RunReceipts({}, programDir, log);
                 },
                 std::cerr);
