@@ -1,6 +1,6 @@
-#include "platform/system.h"
-
 #include <system_error>
+
+#include "platform/system.h"
 
 namespace varkon {
 
@@ -8,12 +8,22 @@ bool LocalTime(std::time_t moment, std::tm& local) {
     return localtime_r(&moment, &local) != nullptr;
 }
 
-std::filesystem::path ProgramDirectory(const char* argv0) {
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return {argv, argv + argc};
+}
+
+std::filesystem::path ProgramFile(std::string_view invokedAs) {
     std::error_code ec;
     auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) return self.parent_path();
-    auto fromArgument = std::filesystem::absolute(argv0, ec).parent_path();
-    return ec ? std::filesystem::path(".") : fromArgument;
+    if (!ec) return self;
+    if (invokedAs.empty()) return {};
+    auto fromArgument = std::filesystem::absolute(invokedAs, ec);
+    return ec ? std::filesystem::path() : fromArgument;
+}
+
+std::filesystem::path ProgramDirectory(std::string_view invokedAs) {
+    const std::filesystem::path file = ProgramFile(invokedAs);
+    return file.empty() ? std::filesystem::path(".") : file.parent_path();
 }
 
 }  // namespace varkon

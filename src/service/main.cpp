@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/command_runs.h"
 #include "app/engine_core.h"
@@ -150,8 +151,13 @@ int RunCommand(const VarkondCommand& command, const std::filesystem::path& progr
 int main(int argc, char** argv) {
     using namespace varkon;
     using Kind = VarkondCommand::Kind;
-    const VarkondCommand command = ReadVarkondArguments({argv + 1, argv + argc});
-    const std::filesystem::path programDir = ProgramDirectory(argv[0]);
+    // UTF-8 texts from here on: on Windows they come from the UTF-16 command line, not argv.
+    const std::vector<std::string> commandLine = ProgramArguments(argc, argv);
+    const std::string invokedAs = commandLine.empty() ? std::string() : commandLine.front();
+    const VarkondCommand command = ReadVarkondArguments(
+        commandLine.empty() ? std::vector<std::string>()
+                            : std::vector<std::string>(commandLine.begin() + 1, commandLine.end()));
+    const std::filesystem::path programDir = ProgramDirectory(invokedAs);
     switch (command.kind) {
         case Kind::kHelp:
             std::cout << VarkondHelp();

@@ -15,7 +15,8 @@ namespace varkon {
 // How long the manager is told a stop may take: the command on the line is finished first.
 inline constexpr unsigned kServiceStopWaitMs = 15000;
 
-// Each prints what it did, or why not, and returns an exit status (0 done, 1 not).
+// Each prints what it did, or why not, and returns an exit status (0 done, 1 not). Names and
+// folders are UTF-8, as varkond reads its command line.
 int InstallService(const std::string& name, const std::string& folder, std::ostream& out);
 int RemoveService(const std::string& name, std::ostream& out);
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/system.h"
 #include "service/stop_signals.h"
 #include "service/windows_service.h"
 
@@ -17,13 +18,13 @@ bool RestartMayMend(int status) {
     return status == 1 || status == 3 || status == 4;
 }
 
-// The command line's texts are in the system's code page.
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) return {};
+// Names and folders come as UTF-8 (main reads the UTF-16 command line); the manager takes UTF-16.
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
     const int n =
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
     return wide;
 }
 
@@ -129,8 +130,11 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
 }  // namespace
 
 int InstallService(const std::string& name, const std::string& folder, std::ostream& out) {
-    std::wstring program(MAX_PATH, L'\0');
-    program.resize(::GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
+    const std::wstring program = ProgramFile({}).wstring();
+    if (program.empty()) {
+        out << "varkond: " << Failure("the program's own file cannot be found") << "\n";
+        return 1;
+    }
     const std::wstring commandLine =
         L"\"" + program + L"\" --service \"" + Wide(name) + L"\" \"" + FullFolder(folder) + L"\"";
     ScHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));

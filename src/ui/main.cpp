@@ -5,13 +5,14 @@
 #include <QStringList>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/launcher.h"
 #include "app/varkon.h"
 #include "greek/cp1253.h"
 #include "link/serial_port.h"
+#include "platform/system.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -29,11 +30,12 @@ const char* const kHelp =
 }  // namespace
 
 int main(int argc, char** argv) {
+    // UTF-8, from the UTF-16 command line on Windows: argv there is in the system's code page.
+    const std::vector<std::string> commandLine = varkon::ProgramArguments(argc, argv);
     // A host's argument string never begins with "--": these two are asked by a person, and
     // answered before anything needs a display.
-    if (argc == 2 &&
-        (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
-        const std::string text = std::strcmp(argv[1], "--help") == 0
+    if (commandLine.size() == 2 && (commandLine[1] == "--help" || commandLine[1] == "--version")) {
+        const std::string text = commandLine[1] == "--help"
                                      ? std::string(kHelp)
                                      : std::string("varkon (Varkon) ") + VARKON_VERSION + "\n";
         std::fputs(text.c_str(), stdout);
@@ -51,12 +53,15 @@ int main(int argc, char** argv) {
     // the program ends only when the engine says so.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Qt's own reading (from the UTF-16 command line on Windows), less the options Qt took.
     QStringList arguments = QCoreApplication::arguments();
     if (!arguments.isEmpty()) {
         arguments.removeFirst();
     }
     varkon::EngineOptions options;
     options.arguments = varkon::Utf8ToCp1253(arguments.join(QLatin1Char(' ')).toStdString());
+    options.programDir =
+        varkon::ProgramDirectory(commandLine.empty() ? std::string() : commandLine.front());
 
     varkon::MainWindow window;
     std::unique_ptr<varkon::Launcher> launcher = varkon::MakeLauncher();

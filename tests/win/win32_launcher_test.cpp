@@ -34,6 +34,20 @@ TEST(Win32Launcher, BatchFileGetsThePrintFilePathAsOneArgument) {
     EXPECT_EQ("[C:\\print files\\print.1]\r\n", AwaitFile(dir, "argument.txt"));
 }
 
+TEST(Win32Launcher, GreekFolderNamesReachTheProgram) {
+    // The converter of a Greek shop, in its Greek folder, given a print file of another.
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "Μετατροπή");
+    std::filesystem::create_directory(dir / "Ταμείο");
+    dir.write("Ταμείο/print.1", "x");
+    dir.write("Μετατροπή/convert.bat",
+              "@echo off\r\nif exist \"%~1\" echo found> \"%~dp0result.txt\"\r\n");
+    auto launcher = MakeLauncher();
+    ASSERT_TRUE(launcher->start(FromFsPath(dir / "Μετατροπή/convert.bat"),
+                                {FromFsPath(dir / "Ταμείο/print.1")}, true));
+    EXPECT_EQ("found\r\n", AwaitFile(dir, "Μετατροπή/result.txt"));
+}
+
 TEST(Win32Launcher, NothingTheInterpreterWouldActOnReachesIt) {
     test::TempDir dir;
     dir.write("convert.bat", "@echo off\r\n");
