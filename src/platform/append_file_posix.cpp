@@ -4,13 +4,36 @@
 #include <cerrno>
 
 #include "platform/append_file.h"
+#include "platform/files.h"
 
 namespace varkon {
+namespace {
+
+constexpr int kAppendFlags = O_WRONLY | O_APPEND | O_CLOEXEC;
+
+}  // namespace
 
 bool AppendFile::open(const std::filesystem::path& file) {
     close();
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // Whether this open creates the file decides whether the folder must be synced, so an
+    // existing file is tried first and a new one is made exclusively; EEXIST means another made
+    // it in between.
+    bool created = false;
+    int fd = ::open(file.c_str(), kAppendFlags);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(file.c_str(), kAppendFlags | O_CREAT | O_EXCL, 0644);
+        created = fd >= 0;
+        if (fd < 0 && errno == EEXIST) fd = ::open(file.c_str(), kAppendFlags);
+    }
     if (fd < 0) return false;
+    if (created || entryPending_) {
+        // fdatasync in append() writes the file's bytes, not the folder's entry naming it.
+        entryPending_ = !SyncFolderOf(file);
+        if (entryPending_) {
+            ::close(fd);
+            return false;
+        }
+    }
     handle_ = fd;
     return true;
 }

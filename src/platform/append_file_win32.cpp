@@ -17,6 +17,16 @@ bool AppendFile::open(const std::filesystem::path& file) {
     HANDLE h = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE,
                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
+    // A new file's name is in the file system's journal, which the file's flush commits; an
+    // existing one is flushed by every append.
+    const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    if (created || entryPending_) {
+        entryPending_ = FlushFileBuffers(h) == 0;
+        if (entryPending_) {
+            CloseHandle(h);
+            return false;
+        }
+    }
     handle_ = reinterpret_cast<std::intptr_t>(h);
     return true;
 }

@@ -39,9 +39,19 @@ std::FILE* OpenForReadWrite(const std::filesystem::path& file);
 bool SeekTo(std::FILE* stream, std::uint64_t offset);
 
 // Writes `bytes` to a fresh file beside `target`, forces it to the disk and renames it over
-// `target`, so that readers see either the old file or the whole new one, never a part.
-// Returns 0, or -1 (the old file is kept).
+// `target`, so that readers see either the old file or the whole new one, never a part; the
+// rename is on the disk too before it returns, so the new file survives a power cut as well as a
+// kill. Returns 0, or -1: the old file is kept, unless only the rename could not be forced to the
+// disk (the new file is in place then, but a power cut may bring the old one back).
 int ReplaceFileAtomically(const std::filesystem::path& target, const std::string& bytes);
+
+// Forces the folder's own record of `file` (its creation, or a rename into the folder) to the
+// disk: a file's bytes on the disk are no use after a power cut if its name is not. True when it
+// is there, or when the file system cannot be asked (some answer a folder's sync with EINVAL or
+// ENOTSUP); false on any other failure. POSIX syncs the folder; on Windows the file system keeps
+// the name in its journal, which the file's own FlushFileBuffers or a write-through move commits,
+// so there this has nothing to do and is true.
+bool SyncFolderOf(const std::filesystem::path& file);
 
 // The whole file as bytes; empty when it is missing or cannot be read.
 std::string ReadWholeFile(const std::string& path);

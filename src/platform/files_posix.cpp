@@ -1,6 +1,6 @@
 // Files and paths on POSIX: UTF-8 names, advisory locks of either kind, Linux read leases as the
-// sign of a writer that does not lock, stat identities, the atomic replace with mkstemp, fsync and
-// rename, and the folder's lock with flock.
+// sign of a writer that does not lock, stat identities, the atomic replace with mkstemp, fsync,
+// rename and fsync of the folder, and the folder's lock with flock.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -128,14 +128,24 @@ int ReplaceFileAtomically(const fs::path& target, const std::string& bytes) {
         ::unlink(temp.c_str());
         return -1;
     }
-    // Make the rename itself durable; the new file is complete either way.
-    fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return 0;
+    // The rename lives in the folder, which fsync of the file does not write: until the folder is
+    // on the disk, a power cut can bring the old file back.
+    return SyncFolderOf(target) ? 0 : -1;
+}
+
+bool SyncFolderOf(const fs::path& file) {
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return false;
+    int rc = 0;
+    do {
+        rc = ::fsync(dir);
+    } while (rc != 0 && errno == EINTR);
+    const int error = rc == 0 ? 0 : errno;
+    ::close(dir);
+    // Some file systems (network shares among them) cannot sync a folder and say so; they write
+    // names through on their own terms, and nothing better can be had there.
+    return rc == 0 || error == EINVAL || error == ENOTSUP || error == EOPNOTSUPP;
 }
 
 std::optional<FileIdentity> IdentifyFile(const std::string& path) {
