@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 #include "greek/cp1253.h"
 #include "link/reply_decoder.h"
@@ -21,6 +22,10 @@ constexpr std::size_t kMaxKeptReply = 64 * 1024;
 constexpr auto kLongestPause = std::chrono::milliseconds(60'000);
 // A pause after a command looks this often whether the program is being stopped.
 constexpr auto kPauseSlice = std::chrono::milliseconds(100);
+// After a command that went out more than once, the line must be quiet this long (or one reply
+// window, when that is shorter) before the next command: the register answers each send it
+// heard, one after another.
+constexpr auto kQuietAfterResend = std::chrono::milliseconds(500);
 
 const std::string kNoReplyCommand = "KX794ST\r";
 constexpr const char* kPacingFile = "delay.inf";
@@ -167,11 +172,14 @@ void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& re
     static const std::string kNoAnswer = Utf8ToCp1253("Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή !");
 
     EcrError = kEcrOk;
+    // Only before the first send: a send again must still take the late answer to an earlier one.
+    settleLine();
     ReceivedText received;  // kept across attempts: a late answer to an earlier send counts
     const int attempts = std::max(1, timings_.attempts);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         WritePort(framed);
         if (framed == kNoReplyCommand) return;
+        answersOwed_ = attempt > 0;
 
         const auto deadline = Clock::now() + timings_.replyWindow;
         while (true) {
@@ -197,6 +205,7 @@ void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& re
             notices_.repaint();
             if (notices_.stopRequested()) {
                 // The answer may still come; the command is in doubt and the caller knows it.
+                answersOwed_ = true;
                 EcrError = kEcrAbandoned;
                 reply.clear();
                 return;
@@ -205,6 +214,7 @@ void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& re
         EcrError = kEcrNoAnswer;
         reply = kNoAnswer;
     }
+    answersOwed_ = true;  // a register slower than every window answers yet
 
     // A receipt's dead line is told once by the job loop, with the receipt and its line.
     if (quiet || journal_ != nullptr) return;
@@ -212,6 +222,26 @@ void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& re
     notices_.showCaption("Σφάλμα !!!" + shown);
     notices_.repaint();
     notices_.showMessage(shown, kMsgInformation, "Μύνημα Φορολ. Εκτυπωτή");
+}
+
+// Whatever waits unread before a command's first send is no answer to it: the late answer to a
+// command already settled, or one meant for a program killed while the register was busy. It is
+// thrown away, or the answers would be taken one command off from here on: a refusal told for
+// the wrong line, a sale recorded as taken that the register never heard. After a command that
+// went out more than once the register may not have answered all its sends yet; the line is read
+// and its bytes dropped until it has been quiet for a while.
+void FiscalTecModule::settleLine() {
+    (void)port_->discardInput();
+    if (!std::exchange(answersOwed_, false)) return;
+    const auto quiet = std::min<Clock::duration>(kQuietAfterResend, timings_.replyWindow);
+    const auto start = Clock::now();
+    // A register that never stops talking holds the next command up only so long.
+    const auto latest = start + quiet + timings_.replyWindow;
+    auto quietUntil = start + quiet;
+    while (Clock::now() < std::min(quietUntil, latest) && !notices_.stopRequested()) {
+        if (!ReadPort().empty()) quietUntil = Clock::now() + quiet;
+        notices_.repaint();
+    }
 }
 
 void FiscalTecModule::WritePort(const std::string& text) {

@@ -1,6 +1,8 @@
 // FiscalTecModule: the register link. It owns the serial port (PortHandle), the status of the
-// last link operation (EcrError) and the one-command-at-a-time exchange: frame, write, wait for
-// 0x04 or "DE", retry, decode the register's error codes, pace. Failures are shown through the
+// last link operation (EcrError) and the one-command-at-a-time exchange: throw away what arrived
+// unasked, frame, write, wait for 0x04 or "DE", retry, decode the register's error codes, pace.
+// The register answers every send of a command, so an answer is only taken as the answer to the
+// command now out when it came after that command's first send. Failures are shown through the
 // message box unless an exchange is quiet; callers read EcrError afterwards. It tells the operator
 // through the Notices it is given and owns nothing above itself.
 #pragma once
@@ -77,6 +79,8 @@ class FiscalTecModule {
     std::string ReadPort();
 
   private:
+    void settleLine();
+
     Notices& notices_;
     std::unique_ptr<SerialPort> port_;
     LinkTimings timings_;
@@ -85,6 +89,9 @@ class FiscalTecModule {
     int portHandle_ = 0;
     CommandJournal* journal_ = nullptr;
     bool sendingStopped_ = false;
+    // The last command went out more than once, or its answer was not had: answers to it may
+    // still be on their way.
+    bool answersOwed_ = false;
 };
 
 }  // namespace varkon

@@ -210,7 +210,11 @@ int PosixSerialPort::open(const std::string& portName, const std::string& lineSe
     haveOriginal_ = ::tcgetattr(fd_, &original_) == 0;
     errno = 0;
     const int status = applyLineSettings(lineSettings);
-    if (status != 0) return failed(status, path + ": line settings " + lineSettings, errno);
+    const int error = errno;
+    // After the line settings, so that nothing taken in under the old ones is left either. A
+    // register may still be answering the last command of a program that was killed.
+    (void)discardInput();
+    if (status != 0) return failed(status, path + ": line settings " + lineSettings, error);
     return status;
 }
 
@@ -278,6 +282,14 @@ bool PosixSerialPort::write(std::string_view bytes) {
         return false;
     }
     return true;
+}
+
+std::size_t PosixSerialPort::discardInput() {
+    if (fd_ < 0) return 0;
+    int waiting = 0;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting < 0) waiting = 0;
+    (void)::tcflush(fd_, TCIFLUSH);
+    return static_cast<std::size_t>(waiting);
 }
 
 std::string PosixSerialPort::read(std::size_t maxBytes) {

@@ -32,6 +32,7 @@ class PosixSerialPort final : public SerialPort {
     void close() override;
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
+    std::size_t discardInput() override;
     std::string openFailure() const override { return openFailure_; }
     bool openFailedBusy() const override { return openBusy_; }
 

@@ -21,6 +21,7 @@ class SerialPort {
 
     // Opens the port exclusively and applies the line settings ("9600,n,8,1"): 0 done; -1 the
     // port did not open; -2 the settings could not be built or applied (the port stays open).
+    // Nothing received before the open is kept: it was meant for whoever had the port before.
     virtual int open(const std::string& portName, const std::string& lineSettings) = 0;
     virtual bool isOpen() const = 0;
     virtual void close() = 0;
@@ -33,6 +34,12 @@ class SerialPort {
     // readPerByte * maxBytes + readExtra; once bytes arrive it returns readGap after the last
     // one, as soon as maxBytes are in, or at once when an end-of-reply byte 0x04 has arrived.
     virtual std::string read(std::size_t maxBytes) = 0;
+
+    // Throws away whatever has arrived and not been read: an answer that came too late for the
+    // command it belonged to, or one meant for a program that had the port before. Returns how
+    // many bytes went, as far as the system tells (for the service's log). A port that keeps no
+    // input of its own, as a test double, has nothing to throw away.
+    virtual std::size_t discardInput() { return 0; }
 
     // What the system said when the last open failed ("/dev/ttyS0: No such file or directory"),
     // for the service's log; the operator's message names only the port. Empty after a success.

@@ -83,9 +83,15 @@ int Win32SerialPort::open(const std::string& portName, const std::string& lineSe
 
     DCB line{};
     line.DCBlength = sizeof(DCB);
-    if (!::BuildCommDCBA(lineSettings.c_str(), &line) || !::SetCommState(handle, &line)) {
-        openFailure_ = device + ": line settings " + lineSettings + ": Windows error " +
-                       std::to_string(::GetLastError());
+    const bool lineSet =
+        ::BuildCommDCBA(lineSettings.c_str(), &line) && ::SetCommState(handle, &line);
+    const DWORD error = lineSet ? 0 : ::GetLastError();
+    // After the line settings, so that nothing taken in under the old ones is left either. A
+    // register may still be answering the last command of a program that was killed.
+    (void)discardInput();
+    if (!lineSet) {
+        openFailure_ =
+            device + ": line settings " + lineSettings + ": Windows error " + std::to_string(error);
         return -2;
     }
     return 0;
@@ -105,6 +111,16 @@ bool Win32SerialPort::write(std::string_view bytes) {
     BOOL ok = ::WriteFile(static_cast<HANDLE>(handle_), bytes.data(),
                           static_cast<DWORD>(bytes.size()), &written, nullptr);
     return ok && written == bytes.size();
+}
+
+std::size_t Win32SerialPort::discardInput() {
+    if (!open_) return 0;
+    const HANDLE handle = static_cast<HANDLE>(handle_);
+    DWORD errors = 0;
+    COMSTAT status{};
+    const bool counted = ::ClearCommError(handle, &errors, &status) != 0;
+    (void)::PurgeComm(handle, PURGE_RXCLEAR);
+    return counted ? status.cbInQue : 0;
 }
 
 std::string Win32SerialPort::read(std::size_t maxBytes) {

@@ -29,4 +29,12 @@ std::string LoggingSerialPort::read(std::size_t maxBytes) {
     return bytes;
 }
 
+std::size_t LoggingSerialPort::discardInput() {
+    const std::size_t discarded = port_->discardInput();
+    if (discarded > 0) {
+        log_.log("port", "discarded " + std::to_string(discarded) + " bytes that came unasked");
+    }
+    return discarded;
+}
+
 }  // namespace varkon

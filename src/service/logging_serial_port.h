@@ -1,6 +1,6 @@
 // LoggingSerialPort: the service's journal of the wire. It wraps the real serial port and logs
-// every open, close, write and non-empty read (bytes escaped) through the LogSurface before
-// passing it on unchanged.
+// every open, close, write and non-empty read (bytes escaped), and input thrown away unread,
+// through the LogSurface before passing it on unchanged.
 #pragma once
 
 #include <memory>
@@ -20,6 +20,7 @@ class LoggingSerialPort final : public SerialPort {
     void close() override;
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
+    std::size_t discardInput() override;
     std::string openFailure() const override { return port_->openFailure(); }
     bool openFailedBusy() const override { return port_->openFailedBusy(); }
 

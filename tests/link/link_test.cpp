@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <condition_variable>
@@ -35,14 +37,17 @@ LinkTimings ShortTimings() {
 }
 
 // The register's side of a real pseudo-terminal pair: a thread collects every byte the link
-// writes and answers each command (up to CR) with the script's pieces, written 30 ms apart.
-// On the arrival of command number hangUpAt it closes its side, as an unplugged adapter would.
+// writes and answers each command (up to CR) with the script's pieces, written 30 ms apart, after
+// the pause `busy` gives for it. It takes one command at a time: what arrives while it is busy is
+// answered after. On the arrival of command number hangUpAt it closes its side, as an unplugged
+// adapter would.
 class FakeRegister {
   public:
     using Script = std::function<Answers(int index)>;
+    using Pause = std::function<std::chrono::milliseconds(int index)>;
 
-    explicit FakeRegister(Script script, int hangUpAt = -1)
-        : script_(std::move(script)), hangUpAt_(hangUpAt) {
+    explicit FakeRegister(Script script, int hangUpAt = -1, Pause busy = {})
+        : script_(std::move(script)), busy_(std::move(busy)), hangUpAt_(hangUpAt) {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
             ::pipe(stop_) != 0) {
@@ -50,6 +55,13 @@ class FakeRegister {
         }
         port_ = ::ptsname(master_);
         slaveHold_ = ::open(port_.c_str(), O_RDWR | O_NOCTTY);  // keeps the terminal alive
+        // Raw from the start: bytes that arrive before the link opens are neither echoed nor
+        // cooked.
+        termios raw{};
+        if (::tcgetattr(slaveHold_, &raw) == 0) {
+            ::cfmakeraw(&raw);
+            ::tcsetattr(slaveHold_, TCSANOW, &raw);
+        }
         thread_ = std::thread([this] { run(); });
     }
     ~FakeRegister() {
@@ -58,6 +70,22 @@ class FakeRegister {
         for (int fd : {master_, slaveHold_, stop_[0], stop_[1]}) ::close(fd);
     }
     const std::string& port() const { return port_; }
+
+    // Puts bytes on the line unasked, as a register answering a command of an earlier program.
+    // Returns once they wait unread on the link's side.
+    void sendUnasked(const std::string& bytes) {
+        int before = 0;
+        ::ioctl(slaveHold_, FIONREAD, &before);
+        (void)::write(master_, bytes.data(), bytes.size());
+        const auto until = std::chrono::steady_clock::now() + 5s;
+        for (int waiting = 0; std::chrono::steady_clock::now() < until;) {
+            if (::ioctl(slaveHold_, FIONREAD, &waiting) == 0 &&
+                waiting >= before + static_cast<int>(bytes.size())) {
+                return;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+    }
 
     // Every byte received, once `count` are in (or after a few seconds).
     std::string wire(std::size_t count) {
@@ -87,6 +115,7 @@ class FakeRegister {
                 commandStart = cr + 1;
                 if (index == hangUpAt_) ::close(std::exchange(master_, -1));
                 if (master_ < 0) return;
+                if (busy_) std::this_thread::sleep_for(busy_(index));
                 Answers pieces = script_(index++);
                 for (std::size_t i = 0; i < pieces.size(); ++i) {
                     if (i > 0) std::this_thread::sleep_for(30ms);
@@ -97,6 +126,7 @@ class FakeRegister {
     }
 
     Script script_;
+    Pause busy_;
     int hangUpAt_;
     int master_ = -1;
     int slaveHold_ = -1;
@@ -129,6 +159,7 @@ class RecordingPort final : public SerialPort {
         return real_.read(maxBytes);
     }
     std::string openFailure() const override { return real_.openFailure(); }
+    std::size_t discardInput() override { return real_.discardInput(); }
 
     std::vector<std::size_t> writes;
     int reads = 0;
@@ -370,6 +401,77 @@ TEST_F(LinkTest, HungUpPortEndsLikeASilentRegisterAndAFreshPortOpens) {
     open(fresh);
     EXPECT_EQ("", send("KXCL"));
     EXPECT_EQ(0, link.EcrError);
+}
+
+// ---- Answers that come unasked or late must never shift the answers after them -----------------
+
+TEST(PosixSerialPort, WhatArrivedBeforeTheOpenIsNotRead) {
+    FakeRegister fake(Always({"\x04"}));
+    fake.sendUnasked("DE2\r\x04");  // the last answer to a program killed while it waited
+    PosixSerialPort port(ShortTimings());
+    ASSERT_EQ(0, port.open(fake.port(), "9600,n,8,1"));
+    EXPECT_EQ("", port.read(255));
+    ASSERT_TRUE(port.write("KXCL\r"));
+    EXPECT_EQ("\x04", port.read(255));
+}
+
+TEST_F(LinkTest, AnswerThatCameUnaskedIsNotTakenForTheNextCommand) {
+    FakeRegister fake(Always({"\x04"}));
+    open(fake);
+    fake.sendUnasked("DE2\r\x04");
+    EXPECT_EQ("", send("KXCL"));
+    EXPECT_EQ(0, link.EcrError);
+    EXPECT_TRUE(notices.boxes.empty());
+    EXPECT_EQ("KXCL\r", fake.wire(5));
+}
+
+// The register is busy past the reply window with the first command, so it is sent again; then it
+// answers both sends, one after the other, as it answers every command: a little after taking it.
+// The late answer settles the first command, and the refusal of the second is told for the
+// second.
+TEST_F(LinkTest, LateAnswerSettlesItsCommandAndTheAnswerToItsSecondSendIsDropped) {
+    FakeRegister fake([](int index) { return index == 2 ? Answers{"DE2\r\x04"} : Answers{"\x04"}; },
+                      -1, [](int index) { return index == 0 ? 300ms : 40ms; });
+    open(fake);
+    EXPECT_EQ("", send("KXA"));
+    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ("Τέλος Χαρτιού !", send("KXB"));
+    EXPECT_EQ(2, link.EcrError);
+    EXPECT_EQ("", send("KXC"));
+    EXPECT_EQ(0, link.EcrError);
+    ASSERT_EQ(1u, notices.boxes.size());
+    EXPECT_EQ("Λάθος : 2\rΤέλος Χαρτιού !", notices.boxes[0].text);
+    // Sent twice: the late answer to the first send ended the exchange, nothing was sent a third
+    // time.
+    EXPECT_EQ("KXA\rKXA\rKXB\rKXC\r", fake.wire(16));
+}
+
+// Counts what the link says the register answered, as the job record does.
+class CountingJournal final : public CommandJournal {
+  public:
+    bool answeredBefore() override { return false; }
+    void answered() override { ++answers; }
+    int answers = 0;
+};
+
+TEST_F(LinkTest, LineThatDiesRightAfterALateAnswerLeavesTheNextCommandInDoubt) {
+    FakeRegister fake([](int index) { return index < 2 ? Answers{"\x04"} : Answers{}; }, -1,
+                      [](int index) { return index == 0 ? 300ms : 40ms; });
+    open(fake);
+    CountingJournal journal;
+    link.attachJournal(&journal);
+    send("KXA");
+    EXPECT_EQ(0, link.EcrError);
+    send("KXB");
+    EXPECT_EQ(-4, link.EcrError);
+    send("KXC");
+    EXPECT_EQ(-5, link.EcrError);
+    EXPECT_TRUE(link.sendingStopped());
+    link.attachJournal(nullptr);
+    // Only the first command is recorded as answered: the second, which the dead line never
+    // answered, is the one in doubt and goes out again when the receipt is finished.
+    EXPECT_EQ(1, journal.answers);
+    EXPECT_EQ("KXA\rKXA\r" + std::string("KXB\r") + "KXB\rKXB\rKXB\r", fake.wire(24));
 }
 
 }  // namespace

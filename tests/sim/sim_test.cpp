@@ -49,12 +49,22 @@ TEST(SimOptionsParser, ReadsOptionsAndRejectsBadOnes) {
     ASSERT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.deadAfter, 0);
     EXPECT_EQ(parsed.options.deadForMs, 250);
+    parsed = ParseSimOptions({"--late", "^KX(1)=x=1500", "--late=KXT=0"});
+    ASSERT_EQ(parsed.error, "");
+    ASSERT_EQ(parsed.options.lateRules.size(), 2u);
+    EXPECT_EQ(parsed.options.lateRules[0].pattern, "^KX(1)=x");
+    EXPECT_EQ(parsed.options.lateRules[0].delayMs, 1500);
+    EXPECT_EQ(parsed.options.lateRules[1].delayMs, 0);
 
     for (const std::vector<std::string>& bad : {std::vector<std::string>{"--silent"},
                                                 {"--latency", "-1"},
                                                 {"--baud", "0"},
                                                 {"--fail", "KX("},
                                                 {"--fail", "no-code"},
+                                                {"--late", "KXT"},
+                                                {"--late", "KXT=soon"},
+                                                {"--late", "KX(=100"},
+                                                {"--late", "KXT=-5"},
                                                 {"--offline=1"},
                                                 {"--dead-for", "250"},
                                                 {"--dead-after", "1", "--dead-for", "0"},
@@ -465,6 +475,39 @@ TEST(VarkonSim, CountsWhatTheRegisterTookTowardsTheOutage) {
     EXPECT_EQ(client.readUntil("\x04", 300ms), "");
     EXPECT_EQ(dir.read("paper"), "[DE05] KXT1\n[ΤΕΛΟΣ ΣΥΝΔΕΣΗΣ]\n[ΝΕΚΡΗ ΓΡΑΜΜΗ]\n");
     EXPECT_EQ(dir.read("wire"), "KXCL\rKXT1\rKX794ST\r");
+}
+
+// A late command keeps the register busy: the client sends it again meanwhile, and the answers to
+// both sends and to the next command come after it, each a --latency after the one before. Only
+// lower bounds of time are checked.
+TEST(VarkonSim, AnswersALateCommandLateAndWhatCameMeanwhileInTurn) {
+    SimProcess sim({"--late", "^KXA$=300", "--latency", "50", "--fail", "^KXB$=2"});
+    Client client(sim.device);
+    const auto sent = Clock::now();
+    client.send("KXA\r");
+    EXPECT_EQ(client.readUntil("\x04", 100ms), "");
+    client.send("KXA\rKXB\r");
+    EXPECT_EQ(client.readUntil("DE2\r\x04"),
+              "\x04\x04"
+              "DE2\r\x04");
+    EXPECT_GE(Clock::now() - sent, 300ms + 50ms + 50ms);
+    // Idle again: the next command is answered in its own time.
+    EXPECT_EQ(client.ask("KXB\r"), "DE2\r\x04");
+}
+
+// A register still busy with a late command answers when it is done, to whichever program has
+// the line open by then: here one started after the first was killed.
+TEST(VarkonSim, LateAnswerGoesToTheClientThatOpensTheLineNext) {
+    test::TempDir dir;
+    SimProcess sim({"--late", "^KXA$=300", "--transcript", (dir / "wire").string()});
+    {
+        Client first(sim.device);
+        first.send("KXA\r");
+        WaitForFile(dir / "wire", 4);  // heard: the line's reservation is off
+    }
+    Client second(sim.device, /*reserve=*/false);
+    EXPECT_EQ(second.readUntil("\x04"), "\x04");
+    EXPECT_EQ(second.ask("KXCL\r"), "\x04");
 }
 
 TEST(VarkonSim, RefusesABadCommandLine) {

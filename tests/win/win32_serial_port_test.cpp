@@ -121,5 +121,25 @@ TEST_F(ComPortTest, RegisterAnswersThroughTheComPortAndHearsEveryByte) {
     EXPECT_EQ("KXCL\rKXPAPEROUT\r" + everyByte + "\r", wire.substr(before));
 }
 
+// An answer left unread (a refusal here, its first two bytes read) is thrown away before the
+// next command, so that command gets its own answer.
+TEST_F(ComPortTest, AnswerLeftUnreadIsDiscardedBeforeTheNextCommand) {
+    REQUIRE_SIM(sim);
+    Win32SerialPort port{LinkTimings{}};
+    ASSERT_EQ(0, port.open(sim.port, "9600,n,8,1"));
+    EXPECT_EQ(0u, port.discardInput());
+    ASSERT_TRUE(port.write("KXPAPEROUT\r"));
+    // A read of two bytes waits only a few milliseconds for them.
+    std::string head;
+    for (int tries = 0; tries < 1000 && head.size() < 2; ++tries)
+        head += port.read(2 - head.size());
+    EXPECT_EQ("DE", head);
+    EXPECT_EQ(3u, port.discardInput());  // "2", CR and 0x04
+    ASSERT_TRUE(port.write("KXCL\r"));
+    EXPECT_EQ("\x04", port.read(255));
+    port.close();
+    EXPECT_EQ(0u, port.discardInput());
+}
+
 }  // namespace
 }  // namespace varkon

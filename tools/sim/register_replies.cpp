@@ -46,7 +46,11 @@ Reply ReplyPlanner::replyTo(std::string_view command) {
         std::find_if(options_.failRules.begin(), options_.failRules.end(),
                      [&](const FailRule& r) { return std::regex_search(text, r.regex); });
 
-    const std::chrono::milliseconds latency(options_.latencyMs);
+    const auto late =
+        std::find_if(options_.lateRules.begin(), options_.lateRules.end(),
+                     [&](const LateRule& r) { return std::regex_search(text, r.regex); });
+    reply.late = late != options_.lateRules.end();
+    const std::chrono::milliseconds latency(reply.late ? late->delayMs : options_.latencyMs);
     std::string first = options_.noise ? noise() : std::string();
     if (rule == options_.failRules.end()) {
         reply.kind = Reply::Kind::kDone;

@@ -45,7 +45,8 @@ struct Reply {
         kRefused,   // answered with "DE" and an error code
     };
     Kind kind = Kind::kIgnored;
-    std::string code;  // for kRefused
+    std::string code;   // for kRefused
+    bool late = false;  // --late: the first piece waits the late delay instead of --latency
     std::vector<ReplyPiece> pieces;
 };
 

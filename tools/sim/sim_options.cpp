@@ -37,6 +37,24 @@ std::string AddFailRule(const std::string& text, std::vector<FailRule>& rules) {
     return {};
 }
 
+// REGEX=MS, split at the last '=' as for --fail.
+std::string AddLateRule(const std::string& text, long maxMs, std::vector<LateRule>& rules) {
+    const auto eq = text.rfind('=');
+    if (eq == std::string::npos) return "--late needs REGEX=MS, got \"" + text + "\"";
+    LateRule rule;
+    rule.pattern = text.substr(0, eq);
+    const auto delay = ParseCount(text.substr(eq + 1), maxMs);
+    if (!delay) return "--late: \"" + text.substr(eq + 1) + "\" is not a whole number in range";
+    rule.delayMs = static_cast<int>(*delay);
+    try {
+        rule.regex = std::regex(rule.pattern, std::regex::ECMAScript);
+    } catch (const std::regex_error& e) {
+        return "--late: bad regular expression \"" + rule.pattern + "\": " + e.what();
+    }
+    rules.push_back(std::move(rule));
+    return {};
+}
+
 }  // namespace
 
 ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
@@ -86,6 +104,8 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
             if (auto v = value()) o.paperPath = (*v == "-") ? std::string() : *v;
         } else if (name == "--fail") {
             if (auto v = value()) result.error = AddFailRule(*v, o.failRules);
+        } else if (name == "--late") {
+            if (auto v = value()) result.error = AddLateRule(*v, kMaxMs, o.lateRules);
         } else if (name == "--silent") {
             if (auto n = number(kMaxCount)) o.silent = *n;
         } else if (name == "--split") {
@@ -130,6 +150,11 @@ SIGTERM or SIGINT end it.
   --offline            never answer
   --fail REGEX=CODE    answer a matching command with "DE" CODE CR 0x04 (may repeat)
   --split MS           send "DE" first and the rest of an error answer MS later
+  --late REGEX=MS      answer a matching command only MS after it came (may repeat): the
+                       client's reply window passes and it sends again. The register is busy
+                       meanwhile; what arrives then (the command sent again) is answered in
+                       turn after it, --latency apart. A late answer is not lost when the
+                       client closes the line: it goes out once a client has it open again
   --noise              put some garbage bytes in front of every answer
   --latency MS         wait MS before every answer
   --baud N             take commands and send answers at the pace of an N baud line

@@ -16,6 +16,13 @@ struct FailRule {
     std::string code;
 };
 
+// A command whose text matches `regex` (anywhere in it) is answered only `delayMs` after it came.
+struct LateRule {
+    std::string pattern;
+    std::regex regex;
+    int delayMs = 0;
+};
+
 struct SimOptions {
     std::string linkPath;        // symlink kept pointing at the current slave; empty for none
     std::string transcriptPath;  // every received byte, raw; empty for none
@@ -23,6 +30,7 @@ struct SimOptions {
     long silent = 0;             // the first `silent` commands get no answer
     bool offline = false;        // no command gets an answer
     std::vector<FailRule> failRules;
+    std::vector<LateRule> lateRules;
     int splitMs = 0;       // pause between "DE" and the rest of an error answer
     bool noise = false;    // garbage bytes in front of every answer
     int latencyMs = 0;     // pause before every answer

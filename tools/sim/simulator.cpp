@@ -94,9 +94,12 @@ int Simulator::run() {
     }
 
     for (;;) {
-        if (hangupPending_ && outgoing_.empty() && lastAnswerTaken(Clock::now())) {
+        // Late answers held for a client to come are lost with the line.
+        if (hangupPending_ && (outgoing_.empty() || !port_.hasClient()) &&
+            lastAnswerTaken(Clock::now())) {
             hangupPending_ = false;
             hangupAfterRead_.reset();
+            dropAnswers(true);
             port_.hangUp();
             if (!plugIn(error)) {
                 WriteAll(STDERR_FILENO, "varkon-sim: " + error + "\n");
@@ -125,23 +128,27 @@ int Simulator::run() {
         }
         if (ready > 0 && (fds[0].revents & POLLIN)) return 0;
         // Opens and closes first: a client's open precedes the bytes it wrote.
-        if (ready > 0 && (fds[1].revents & POLLIN) && port_.readOpenings()) dropAnswers();
+        if (ready > 0 && (fds[1].revents & POLLIN) && port_.readOpenings()) dropAnswers(false);
         if (ready > 0 && (fds[2].revents & POLLOUT)) writeBlocked_ = false;
         if (ready > 0 && (fds[2].revents & POLLIN)) receive();
         // Cannot happen while we hold the slave; should it, a fresh line beats a spinning loop.
         if (ready > 0 && !(fds[2].revents & POLLIN) &&
             (fds[2].revents & (POLLHUP | POLLERR | POLLNVAL))) {
             hangupPending_ = true;
-            dropAnswers();
+            dropAnswers(true);
         }
         sendDue(Clock::now());
     }
 }
 
-// Answers meant for a client that has gone are lost, as on a real line.
-void Simulator::dropAnswers() {
-    outgoing_.clear();
+// Answers meant for a client that has gone are lost, as on a real line. A late answer is the
+// register's own business: it is still working on the command and answers when done, to whoever
+// has the line open by then (it waits for one to come).
+void Simulator::dropAnswers(bool evenLate) {
+    std::erase_if(outgoing_, [&](const Outgoing& o) { return evenLate || !o.late; });
     queuedBytes_ = 0;
+    for (const Outgoing& o : outgoing_) queuedBytes_ += o.bytes.size();
+    busyUntil_ = outgoing_.empty() ? Clock::time_point{} : outgoing_.back().due;
     writeBlocked_ = false;
     answerLine_ = LinePace(options_.baud);
 }
@@ -158,7 +165,8 @@ bool Simulator::lastAnswerTaken(Clock::time_point now) {
 }
 
 std::optional<Simulator::Clock::time_point> Simulator::nextWake() const {
-    if (!outgoing_.empty() && !writeBlocked_) return outgoing_.front().due;
+    // Held late answers wait for a client's open, which the poll hears of.
+    if (!outgoing_.empty() && !writeBlocked_ && port_.hasClient()) return outgoing_.front().due;
     // Nothing says when the client reads: look again shortly.
     if (hangupAfterRead_) return std::min(*hangupAfterRead_, Clock::now() + kHangupPoll);
     if (line_ == LineState::kDead) return liveAgain_;  // nothing goes out while the line is dead
@@ -233,26 +241,35 @@ void Simulator::handle(const FramedCommand& command, Clock::time_point arrived) 
 // Each piece waits its own pause after the command arrived (or after the piece before it), then
 // goes out when the answer line is free; at a set line speed every byte is handed to the client
 // when its last bit would have arrived.
+//
+// A command that comes while the register is busy with a late answer waits for it, then gets its
+// answer --latency after it (late or not: the register has taken it by then). That is how the
+// sends again of a late command are answered, one after another.
 void Simulator::schedule(const Reply& reply, Clock::time_point arrived) {
     if (!port_.hasClient()) return;  // nobody listens: the answer is lost on the line
-    auto at = arrived;
-    for (const auto& piece : reply.pieces) {
-        at += piece.delay;
-        if (queuedBytes_ + piece.bytes.size() > kMaxQueued) return;
+    const bool inTurn = busyUntil_ > arrived;
+    const bool late = reply.late && !inTurn;
+    auto at = inTurn ? busyUntil_ : arrived;
+    for (std::size_t i = 0; i < reply.pieces.size(); ++i) {
+        const auto& piece = reply.pieces[i];
+        at += (i == 0 && inTurn) ? std::chrono::milliseconds(options_.latencyMs) : piece.delay;
+        if (queuedBytes_ + piece.bytes.size() > kMaxQueued) break;
         queuedBytes_ += piece.bytes.size();
         if (!answerLine_.paced()) {
             at = answerLine_.pass(at, piece.bytes.size());
-            outgoing_.push_back({at, piece.bytes});
+            outgoing_.push_back({at, piece.bytes, late});
             continue;
         }
         for (const char byte : piece.bytes) {
             at = answerLine_.pass(at, 1);
-            outgoing_.push_back({at, std::string(1, byte)});
+            outgoing_.push_back({at, std::string(1, byte), late});
         }
     }
+    if ((late || inTurn) && !reply.pieces.empty()) busyUntil_ = at;
 }
 
 void Simulator::sendDue(Clock::time_point now) {
+    if (!port_.hasClient()) return;  // only held late answers are queued: they wait for one
     std::string due;
     std::size_t pieces = 0;
     while (pieces < outgoing_.size() && outgoing_[pieces].due <= now) {

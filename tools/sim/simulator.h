@@ -34,6 +34,7 @@ class Simulator {
     struct Outgoing {
         Clock::time_point due;
         std::string bytes;
+        bool late = false;  // outlives the client that closed the line
     };
     // Answers waiting to go out, bounded: a client that never reads cannot grow it for ever.
     static constexpr std::size_t kMaxQueued = 1 << 20;
@@ -49,7 +50,8 @@ class Simulator {
     void handle(const FramedCommand& command, Clock::time_point arrived);
     void schedule(const Reply& reply, Clock::time_point arrived);
     void sendDue(Clock::time_point now);
-    void dropAnswers();
+    // Answers meant for a client that has gone; late ones stay unless `evenLate`.
+    void dropAnswers(bool evenLate);
     void writePaper(std::string_view text);
     void updateLine(Clock::time_point now);
     std::optional<Clock::time_point> nextWake() const;
@@ -63,6 +65,9 @@ class Simulator {
     LinePace commandLine_;  // the client's bytes to the register
     LinePace answerLine_;   // the register's answers to the client
     std::deque<Outgoing> outgoing_;
+    // While a late answer, or an answer queued behind one, is still due, the register is busy:
+    // the next command is taken only after it.
+    Clock::time_point busyUntil_{};
     std::size_t queuedBytes_ = 0;
     bool writeBlocked_ = false;
     long commands_ = 0;
