@@ -124,9 +124,11 @@ bool SyncFolderOf(const fs::path&) {
 }
 
 std::optional<FileIdentity> IdentifyFile(const std::string& path) {
+    // Folders are identified too (the print folder's own): Windows opens a folder only with
+    // backup semantics, which changes nothing for a file opened for its attributes.
     HANDLE h = CreateFileW(ToFsPath(path).c_str(), FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
     const bool known = GetFileInformationByHandle(h, &info) != 0;
