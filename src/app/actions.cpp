@@ -89,9 +89,11 @@ void Actions::stopPrinting() {
 
 void Actions::endProgram() {
     if (core_.finished) return;
-    core_.openPortIfClosed();
-    core_.link.SendCommand("KX794ST", core_.ecrErrorText, false);  // no answer is awaited
-    core_.link.ClosePort();
+    if (!core_.settingsWanted) {  // without settings there is no port to say goodbye on
+        core_.openPortIfClosed();
+        core_.link.SendCommand("KX794ST", core_.ecrErrorText, false);  // no answer is awaited
+        core_.link.ClosePort();
+    }
     core_.closeWindow(kExitNormal);
 }
 
@@ -103,8 +105,26 @@ void Actions::openSettings() {
 
 void Actions::settingsClosed() {
     if (core_.finished) return;
+    if (core_.settingsWanted) {
+        // Nothing to search with yet: the window says why, and the operator may open the
+        // dialog again or end the program.
+        core_.showStatus(texts::kSettingsHoldNoPort);
+        core_.showCaption(texts::kCaptionOffline);
+        core_.surface.setVisible(Window::kMain, true);
+        return;
+    }
     core_.watchdogTimer.interval = kWatchdogInterval;
     core_.watchdogTimer.enabled = true;
+}
+
+void Actions::askForSettings() {
+    Surface& surface = core_.surface;
+    core_.jobTimer.enabled = false;
+    surface.setEnabled(Control::kStartButton, false);
+    surface.setEnabled(Control::kStopButton, false);
+    surface.setEnabled(Control::kReportsMenu, false);
+    surface.setVisible(Window::kMain, false);
+    openSettings();
 }
 
 void Actions::settingsSaved() {

@@ -19,7 +19,10 @@ class Actions {
     void endProgram();  // "Τερματισμός Varkon": KX794ST, close the port, close the window
     void openSettings();    // the settings dialog (the front end shows it): the watchdog pauses
     void settingsClosed();  // closed without saving: the watchdog goes on
-    void settingsSaved();   // confirmed: the program ends, the settings apply at the next start
+    // Start-up cannot go on without settings: the main window gives way to the settings dialog,
+    // as when the register search fails.
+    void askForSettings();
+    void settingsSaved();  // confirmed: the program ends, the settings apply at the next start
     void showHelp();
     void runBasicProgramming();
     void runReport(Report report);

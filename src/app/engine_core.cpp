@@ -67,7 +67,11 @@ bool EngineCore::readStartupSettings(ParamSettings& settings) {
     if (TrimBlanks(settings.Port).empty()) {
         // An empty or binary file: the port's own message would name no port at all.
         notices.showMessage(texts::kSettingsHoldNoPort, kMsgCritical);
-        endNow(kExitPortNotOpened);
+        if (options.unattended) {
+            endNow(kExitPortNotOpened);  // nobody can mend it; a service manager may retry
+        } else {
+            settingsWanted = true;  // the operator mends it in the settings dialog
+        }
         return false;
     }
     lastSettings_ = settings;

@@ -77,7 +77,8 @@ class EngineCore {
     bool lockWorkFolder();
 
     // The settings a start-up or a tick works with: param.ini, or the argument string. false
-    // when the run has ended instead (the reason is already shown).
+    // when the run has ended instead, or when the desktop program's param.ini names no port and
+    // settingsWanted is set (the reason is already shown either way).
     bool readStartupSettings(ParamSettings& settings);
     bool readTickSettings(ParamSettings& settings);
 
@@ -110,6 +111,9 @@ class EngineCore {
     std::string receiptCount = "0";  // the receipt counter's text
     TimerState jobTimer{false, 3000};
     TimerState watchdogTimer{false, 0};
+    // The desktop program's param.ini named no port: start-up waits for the settings dialog to
+    // write a good one, and goes on from there instead of ending.
+    bool settingsWanted = false;
     bool closeRequested = false;
     bool finished = false;
     int exitCode = kExitNormal;

@@ -33,8 +33,15 @@ void Varkon::load() {
     // What an earlier run left unfinished is finished at the first job; a record that cannot be
     // written is told when a receipt would need it.
     core_.jobs.open();
+    startUp();
+}
+
+void Varkon::startUp() {
     ParamSettings settings;
-    if (!core_.readStartupSettings(settings)) return;
+    if (!core_.readStartupSettings(settings)) {
+        if (core_.settingsWanted) actions_.askForSettings();
+        return;
+    }
     core_.portName = settings.Port;
     core_.baud = settings.Baud;
     if (settings.autostar) core_.autoStart = true;
@@ -127,7 +134,16 @@ void Varkon::settingsClosed() {
     actions_.settingsClosed();
 }
 void Varkon::settingsSaved() {
-    actions_.settingsSaved();
+    if (!core_.settingsWanted) {
+        actions_.settingsSaved();
+        return;
+    }
+    // The dialog has written the settings start-up lacked: start-up goes on with them, and the
+    // register search begins as it would have at the start.
+    core_.settingsWanted = false;
+    if (core_.finished) return;
+    startUp();
+    if (core_.closeRequested) core_.close();
 }
 void Varkon::showHelp() {
     actions_.showHelp();

@@ -50,7 +50,11 @@ class Varkon {
     void endProgram();  // "Τερματισμός Varkon": KX794ST, close the port, close the window
     void openSettings();    // the settings dialog (the front end shows it; watchdog off)
     void settingsClosed();  // the settings dialog was closed without saving: watchdog on
-    void settingsSaved();   // confirmed: the program ends for a restart
+    // Confirmed: the program ends for a restart; when start-up waited for these settings
+    // (waitsForSettings), start-up goes on with them instead.
+    void settingsSaved();
+    // Start-up found no port in param.ini and the settings dialog is asked to supply one.
+    bool waitsForSettings() const { return core_.settingsWanted; }
     void showHelp();
     void runBasicProgramming();
     void runReport(Report report);
@@ -80,6 +84,8 @@ class Varkon {
     FiscalTecModule& link() { return core_.link; }
 
   private:
+    // Settings, option panel, register search; again after the dialog supplied the settings.
+    void startUp();
     void fillOptionPanel(const ParamSettings& settings);
     void oneShotRun(const ParamSettings& settings);
 

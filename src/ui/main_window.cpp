@@ -507,7 +507,12 @@ void MainWindow::openSettings() {
         settings_->activateWindow();
         return;
     }
-    // A fresh dialog each time, as it was when it was last opened: filled from the files.
+    // A fresh dialog each time, as it was when it was last opened: filled from the files. The
+    // old one may be the caller (its saved handler asks for the dialog again when the settings
+    // it wrote still name no port), so it goes once its handler has returned.
+    if (settings_) {
+        settings_.release()->deleteLater();
+    }
     settings_ = std::make_unique<SettingsDialog>(
         [this](const std::string& text, int style, const std::string& title) {
             if (engine_ != nullptr) {
@@ -520,6 +525,7 @@ void MainWindow::openSettings() {
         [this] { callEngine([](Varkon& engine) { engine.settingsClosed(); }); });
     settings_->setSavedHandler(
         [this] { callEngine([](Varkon& engine) { engine.settingsSaved(); }); });
+    settings_->setRestartNeeded(engine_ == nullptr || !engine_->waitsForSettings());
     settings_->load();
     settings_->show();
     settings_->raise();

@@ -8,6 +8,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <random>
+#include <utility>
+#include <vector>
 
 #include "app/varkon.h"
 #include "e2e/child_process.h"
@@ -98,10 +101,12 @@ class EngineTest : public ::testing::Test {
     void startRegister(std::vector<std::string> misbehaviour = {}) {
         reg.emplace(dir, std::move(misbehaviour));
     }
-    Varkon& make(const std::string& arguments = "") {
+    // The desktop program's engine, or varkond's (unattended).
+    Varkon& make(const std::string& arguments = "", bool unattended = false) {
         if (!reg) startRegister();
         EngineOptions options;
         options.arguments = Utf8ToCp1253(arguments);
+        options.unattended = unattended;
         options.programDir = dir / "program";  // an installed program's own folder
         options.workDir = dir.path();
         options.timings.replyWindow = 200ms;
@@ -174,15 +179,96 @@ TEST_F(EngineTest, StartUpThatCannotGoOnEndsWithItsStatus) {
     EXPECT_EQ("Πρόβλημα στην Θύρα :com1", surface.boxes.at(1).text);
     EXPECT_TRUE(engine->finished());
 
-    // An empty or binary param.ini names no port: the message says so, not the port's problem.
+    // An empty or binary param.ini names no port: the message says so, not the port's problem,
+    // and varkond, which nobody can show the settings dialog, ends.
     for (const std::string& content : {std::string(), std::string("\x89PNG\r\n\x1a\n\0\xff", 10)}) {
         dir.write("param.ini", content);
-        make().load();
+        make("", true).load();
         EXPECT_EQ(kExitPortNotOpened, engine->exitCode());
         EXPECT_EQ("Το αρχείο ρυθμίσεων param.ini δεν ορίζει σειριακή θύρα (γραμμή [port])",
                   surface.boxes.back().text);
         EXPECT_EQ(0, engine->link().PortHandle());
     }
+}
+
+// param.ini contents that name no port: empty, NULs, random bytes, a picture saved over it.
+std::vector<std::pair<std::string, std::string>> SettingsWithoutPort() {
+    std::mt19937 random(1253);
+    std::string noise(4096, '\0');
+    for (char& c : noise) c = static_cast<char>(random() & 0xFF);
+    return {{"empty", ""},
+            {"NULs", std::string(512, '\0')},
+            {"random bytes", noise},
+            {"picture", std::string("\x89PNG\r\n\x1a\n\0\xff", 10)}};
+}
+
+TEST_F(EngineTest, DesktopStartUpWithoutAPortAsksForSettingsInsteadOfEnding) {
+    const std::string kNoPort =
+        "Το αρχείο ρυθμίσεων param.ini δεν ορίζει σειριακή θύρα (γραμμή [port])";
+    for (const auto& [what, content] : SettingsWithoutPort()) {
+        SCOPED_TRACE(what);
+        engine.reset();
+        surface = RecordingSurface();
+        dir.write("param.ini", content);
+        Varkon& v = make();
+        v.load();
+        EXPECT_FALSE(v.finished());
+        ASSERT_EQ(1u, surface.boxes.size());
+        EXPECT_EQ(kNoPort, surface.boxes[0].text);
+        EXPECT_EQ(kMsgCritical, surface.boxes[0].style);
+        // The search failure path: the dialog instead of the main window, nothing ticking.
+        EXPECT_TRUE(surface.visible(Window::kSettings));
+        EXPECT_FALSE(surface.visible(Window::kMain));
+        EXPECT_FALSE(v.watchdogTimer().enabled || v.jobTimer().enabled);
+        EXPECT_FALSE(surface.enabled(Control::kStartButton) ||
+                     surface.enabled(Control::kReportsMenu));
+        EXPECT_EQ(0, v.link().PortHandle());
+
+        // Closed unsaved: the window says what is missing and waits; nothing is probed.
+        v.settingsClosed();
+        EXPECT_TRUE(surface.visible(Window::kMain));
+        EXPECT_EQ(kNoPort, surface.status);
+        EXPECT_FALSE(v.watchdogTimer().enabled);
+        EXPECT_FALSE(v.finished());
+
+        // Ending from here says no goodbye on a port it never had, and tells nothing more.
+        v.endProgram();
+        EXPECT_TRUE(v.finished());
+        EXPECT_EQ(kExitNormal, v.exitCode());
+        EXPECT_EQ(1u, surface.boxes.size());
+        EXPECT_EQ(0, reg->count("KX794ST"));
+    }
+}
+
+TEST_F(EngineTest, SettingsSavedAfterStartUpFoundNoPortStartTheRegisterSearch) {
+    dir.write("param.ini", std::string(64, '\0'));
+    Varkon& v = make();
+    v.load();
+    dir.write("param.ini", "[port] \r\n");  // saved still without a port: asked again
+    surface.setVisible(Window::kSettings, false);
+    v.settingsSaved();
+    EXPECT_FALSE(v.finished());
+    EXPECT_EQ(2u, surface.boxes.size());
+    EXPECT_TRUE(surface.visible(Window::kSettings));
+    EXPECT_TRUE(v.waitsForSettings());
+
+    settings("[multi type] true\r\n[Defacto_]=no\r\n[currency]=2\r\n");
+    v.settingsSaved();
+    EXPECT_FALSE(v.finished());
+    EXPECT_FALSE(v.waitsForSettings());
+    EXPECT_EQ(2u, surface.boxes.size());
+    EXPECT_EQ(kSearching, surface.status);
+    EXPECT_EQ("com1|Δευτερεύων Νομισμα",
+              surface.text(Control::kPortValue) + "|" + surface.text(Control::kCurrencyValue));
+    EXPECT_TRUE(surface.visible(Window::kMain));
+    EXPECT_TRUE(v.watchdogTimer().enabled);
+    v.onWatchdogTick();
+    EXPECT_EQ(kReady, surface.status);
+
+    // From now on saving is the ordinary kind: the program ends for a restart.
+    v.settingsSaved();
+    EXPECT_TRUE(v.finished());
+    EXPECT_EQ(kExitNormal, v.exitCode());
 }
 
 TEST_F(EngineTest, SixCharacterOptionStringSaysFarewellBeforeAnyPortOpens) {

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +16,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -287,6 +290,83 @@ TEST_F(WindowStatesTest, AReceiptRenamedIntoTheFolderStartsWithoutWaitingForTheT
     EXPECT_EQ(sent("KY1"), 1u);
     EXPECT_EQ(dir.read("receipt.txt"), "1\r\n");
 }
+
+// A param.ini that names no port, as a shop may find it after a crash or a wrong copy: empty,
+// NULs, or random bytes.
+class SettingsWithoutPortTest : public WindowStatesTest,
+                                public testing::WithParamInterface<const char*> {
+  protected:
+    static constexpr const char* kNoPort =
+        "Το αρχείο ρυθμίσεων param.ini δεν ορίζει σειριακή θύρα (γραμμή [port])";
+
+    void SetUp() override {
+        WindowStatesTest::SetUp();
+        const std::string kind = GetParam();
+        std::string content;
+        if (kind == "Nuls") content.assign(300, '\0');
+        if (kind == "RandomBytes") {
+            std::mt19937 random(6);
+            content.assign(4096, '\0');
+            for (char& c : content) c = static_cast<char>(random() & 0xFF);
+        }
+        dir.write("param.ini", content);
+    }
+};
+
+TEST_P(SettingsWithoutPortTest, OpensTheDialogAndSavingStartsTheSearch) {
+    start(false);
+    EXPECT_FALSE(window.ended());
+    EXPECT_EQ(boxes, std::vector<std::string>{kNoPort});
+    ASSERT_NE(window.settingsDialog(), nullptr);
+    EXPECT_TRUE(window.settingsDialog()->isVisible());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.watchdogTimer().isActive() || window.jobTimer().isActive());
+
+    // Closed unsaved: the window comes back saying why it waits; the menu opens the dialog again.
+    window.settingsDialog()->close();
+    EXPECT_FALSE(window.ended());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(looks(), std::string(kNoPort) + " / Varkon- Σφάλμα ! 000100");
+    action("param")->trigger();
+    ASSERT_TRUE(window.settingsDialog()->isVisible());
+
+    // Saved still without a port: said again, and a fresh dialog takes the place of the one
+    // that was saved.
+    SettingsDialog* saved = window.settingsDialog();
+    saved->findChild<QComboBox*>("comtxt")->setEditText("");
+    saved->confirm();
+    EXPECT_FALSE(window.ended());
+    EXPECT_EQ(boxes, (std::vector<std::string>{kNoPort, kNoPort}));
+    ASSERT_NE(window.settingsDialog(), saved);
+    ASSERT_TRUE(window.settingsDialog()->isVisible());
+
+    // Saved with the dialog's own port: no restart asked for, the register is searched for.
+    window.settingsDialog()->confirm();
+    EXPECT_FALSE(window.ended());
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(looks(), "Εύρεση Ταμειακής!!! Πατήστε 793<ST>  / Varkon- Αναζήτηση 000101");
+    EXPECT_EQ(window.text("serialtxt"), "com1");
+    window.onWatchdogTimer();
+    EXPECT_EQ(window.text("comstattxt"), "Ταμειακή ON-Line, Έτοιμη Για Εκτυπώσεις");
+    EXPECT_EQ(sent("KXCL"), 1u);
+}
+
+TEST_P(SettingsWithoutPortTest, EndingFromTheDialogSendsNothing) {
+    start(false);
+    window.settingsDialog()->close();
+    action("end")->trigger();
+    EXPECT_TRUE(window.ended());
+    EXPECT_EQ(window.exitCode(), kExitNormal);
+    EXPECT_TRUE(line->written.empty());
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(EmptyOrBinary, SettingsWithoutPortTest,
+                         testing::Values("Empty", "Nuls", "RandomBytes"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param);
+                         });
 
 TEST_F(WindowStatesTest, MissingSettingsFileIsReportedAndEndsTheProgram) {
     start(false);

@@ -376,8 +376,10 @@ void SettingsDialog::confirm() {
     if (SaveVatRates(rates, files_.vats) != 0) {
         showMessage_("Λάθος κατά την αποθήκευση τών κατηγορίών ΦΠΑ!", kMsgExclamation, "");
     }
-    showMessage_("Πρεπει να επανεκκινησετε το Varkon για ενεργοποιηση των μεταβολων ", kMsgCritical,
-                 "Varkon-Προσοχη");
+    if (restartNeeded_) {
+        showMessage_("Πρεπει να επανεκκινησετε το Varkon για ενεργοποιηση των μεταβολων ",
+                     kMsgCritical, "Varkon-Προσοχη");
+    }
     saving_ = true;
     hide();
     if (saved_) {

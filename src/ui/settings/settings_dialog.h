@@ -38,12 +38,16 @@ class SettingsDialog : public QWidget {
     void setClosedHandler(std::function<void()> handler) { closed_ = std::move(handler); }
     // Runs after Kαταχωρηση has written both files and the dialog has closed.
     void setSavedHandler(std::function<void()> handler) { saved_ = std::move(handler); }
+    // Whether Kαταχωρηση asks for a restart: not when the program takes the new settings up
+    // itself (start-up waited for them).
+    void setRestartNeeded(bool needed) { restartNeeded_ = needed; }
 
     // Opening: reads param.ini and vats.dat and fills the controls.
     void load();
     // Eπαναφορα: back to the design values, then filled from the files again.
     void restore();
-    // Kαταχωρηση: writes param.ini, collects and saves the rates, asks for a restart, closes.
+    // Kαταχωρηση: writes param.ini, collects and saves the rates, asks for a restart (see
+    // setRestartNeeded), closes.
     void confirm();
 
     // The controls as param.ini will get them.
@@ -62,6 +66,7 @@ class SettingsDialog : public QWidget {
     std::function<void()> closed_;
     std::function<void()> saved_;
     bool saving_ = false;
+    bool restartNeeded_ = true;
 
     QComboBox* comtxt_ = nullptr;
     QComboBox* baudtxt_ = nullptr;
