@@ -7,7 +7,7 @@
 #     Start-menu entries, so that param.ini and the help text lie where the programs look.
 set(CPACK_PACKAGE_NAME varkon)
 set(CPACK_PACKAGE_VENDOR Varkon)
-set(CPACK_PACKAGE_CONTACT "Varkon maintainers <maintainers@varkon.invalid>")
+set(CPACK_PACKAGE_CONTACT "Varkon developers <varkon@varkon.gr>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Prints shop receipts on a Greek cash register")
 set(CPACK_PACKAGE_DESCRIPTION [[
 Varkon sits beside the shop's host application: it takes the print files
@@ -16,6 +16,10 @@ and tells the host the outcome. varkon is the desktop program, varkond the
 same engine as a service (varkond@.service runs one till per instance), and
 varkon-sim a virtual register for trying it out.]])
 set(CPACK_STRIP_FILES ON)
+# The licence (LICENSE) and the changelog reach the packages as copies made here.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/packaging/changelog)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
 # The values below reach the package tools as written here.
 set(CPACK_VERBATIM_VARIABLES ON)
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
@@ -45,6 +49,12 @@ if(WIN32)
     # wine without its 32-bit half can run. The program the Start menu and Add/Remove Programs
     # show is the desktop program when the installer holds it.
     set(CPACK_GENERATOR NSIS)
+    # The installer shows the licence before it installs (a page the silent install skips);
+    # its text box wants CR LF line ends.
+    file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+    string(REPLACE "\n" "\r\n" licence "${licence}")
+    file(WRITE ${CMAKE_BINARY_DIR}/packaging/LICENSE.txt "${licence}")
+    set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_BINARY_DIR}/packaging/LICENSE.txt)
     set(CPACK_NSIS_DEFINES [[
 Target amd64-unicode
 !macro VarkonMainProgram VAR
@@ -92,6 +102,24 @@ elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     endif()
     install(FILES varkon.txt DESTINATION share/varkon)
     install(FILES README.md DESTINATION share/doc/varkon)
+    # What Debian wants of every package's documentation folder: the licence in the
+    # machine-readable copyright format (the LICENSE text), and the changelog compressed the
+    # reproducible way (no name, no time stamp).
+    install(FILES ${packaging}/copyright DESTINATION share/doc/varkon)
+    execute_process(COMMAND gzip -9nc ${packaging}/changelog
+        OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION share/doc/varkon)
+    # A manual page for each program in /usr/bin.
+    set(pages varkond.1 varkon-sim.1)
+    if(TARGET varkon)
+        list(APPEND pages varkon.1)
+    endif()
+    foreach(page ${pages})
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${packaging}/man/${page})
+        execute_process(COMMAND gzip -9nc ${packaging}/man/${page}
+            OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/${page}.gz COMMAND_ERROR_IS_FATAL ANY)
+        install(FILES ${CMAKE_BINARY_DIR}/packaging/${page}.gz DESTINATION share/man/man1)
+    endforeach()
     install(FILES ${packaging}/param.ini DESTINATION share/doc/varkon/examples)
     install(FILES ${packaging}/varkond@.service DESTINATION lib/systemd/system)
     install(FILES ${packaging}/sysusers.conf DESTINATION lib/sysusers.d RENAME varkon.conf)
