@@ -19,8 +19,10 @@ namespace {
 // ---- The register -----------------------------------------------------------------------------
 
 TEST_F(SlowFaultMatrix, LineDeadMidReceiptStopsItAndItIsFinishedOnceTheRegisterAnswersAgain) {
-    // The probe, the quantity and the coffee are taken; then the line is dead for 2.5 s.
-    startWaiting({"--dead-after", "3", "--dead-for", "2500"});
+    // The probe, the quantity and the coffee are taken; then the line is dead for 5 s, long
+    // after the pie's last try (about 2 s), so that the checks below run before it is back even
+    // on a busy machine.
+    startWaiting({"--dead-after", "3", "--dead-for", "5000"});
     drop("print.1", kReceipt);
     ASSERT_TRUE(Eventually([&] { return dir.read("receipt.txt") == "-1\r\n"; }));
     // The pie got no answer after all its tries: nothing after it goes into the void, the file

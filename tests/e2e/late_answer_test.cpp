@@ -87,9 +87,10 @@ TEST_F(LateAnswers, AnswerOnItsWayWhenVarkondWasKilledIsNotTakenAfterTheRestart)
 
 TEST_F(LateAnswers, LineThatDiesRightAfterALateAnswerLeavesOnlyTheNextLineInDoubt) {
     // The register takes the probe, the quantity and both sends of the coffee, answers them and
-    // goes dead: the pie is lost on the line until it comes back.
+    // goes dead: the pie is lost on the line until it comes back, long after its last try, so
+    // that the record is read before the line is back even on a busy machine.
     startWaiting({"--late", kLateCoffee, "--latency", kTakesItsTime, "--dead-after", "4",
-                  "--dead-for", "3000"});
+                  "--dead-for", "6000"});
     drop("print.1", kReceipt);
     ASSERT_TRUE(Eventually(
         [&] { return logHas(" δεν ολοκληρώθηκε: η ταμειακή δεν απάντησε στη γραμμή "); }));
