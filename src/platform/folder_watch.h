@@ -11,8 +11,11 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/files.h"
 
 namespace varkon {
 
@@ -55,9 +58,8 @@ class FolderWatch {
     std::filesystem::path folder_;
     std::intptr_t waitHandle_ = -1;
     std::intptr_t watchId_ = -1;  // the inotify watch, or the directory handle on Windows
-    [[maybe_unused]] void* state_ = nullptr;  // the pending directory read (Windows only)
-    std::uint64_t folderVolume_ = 0;          // which folder the watch was armed on
-    std::uint64_t folderNumber_ = 0;
+    [[maybe_unused]] void* state_ = nullptr;     // the pending directory read (Windows only)
+    std::optional<FileIdentity> watchedFolder_;  // which folder the watch was armed on
 };
 
 }  // namespace varkon

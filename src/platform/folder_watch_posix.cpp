@@ -1,6 +1,5 @@
 #include <poll.h>
 #include <sys/inotify.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,10 +39,7 @@ void FolderWatch::drop() {
 }
 
 bool FolderWatch::stillWatched() const {
-    struct stat status {};
-    return ::stat(Target(folder_).c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
-           static_cast<std::uint64_t>(status.st_dev) == folderVolume_ &&
-           static_cast<std::uint64_t>(status.st_ino) == folderNumber_;
+    return watchedFolder_ && IdentifyFile(FromFsPath(Target(folder_))) == watchedFolder_;
 }
 
 bool FolderWatch::watch(const std::filesystem::path& folder) {
@@ -60,11 +56,7 @@ bool FolderWatch::watch(const std::filesystem::path& folder) {
         IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
     if (id < 0) return false;
     watchId_ = id;
-    struct stat status {};
-    if (::stat(Target(folder).c_str(), &status) == 0) {
-        folderVolume_ = static_cast<std::uint64_t>(status.st_dev);
-        folderNumber_ = static_cast<std::uint64_t>(status.st_ino);
-    }
+    watchedFolder_ = IdentifyFile(FromFsPath(Target(folder)));
     return true;
 }
 

@@ -56,21 +56,12 @@ std::filesystem::path Target(const std::filesystem::path& folder) {
     return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
-// Which folder a directory handle is open on; false when the system cannot say.
-bool IdentifyFolder(HANDLE dir, std::uint64_t& volume, std::uint64_t& number) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileInformationByHandle(dir, &info) == 0) return false;
-    volume = info.dwVolumeSerialNumber;
-    number = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    return true;
-}
-
-HANDLE OpenFolder(const std::filesystem::path& folder, DWORD access, DWORD flags) {
+HANDLE OpenFolder(const std::filesystem::path& folder) {
     // Every kind of sharing, so that the watch never keeps the folder from being renamed or
     // deleted.
-    return CreateFileW(Target(folder).c_str(), access,
+    return CreateFileW(Target(folder).c_str(), FILE_LIST_DIRECTORY,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
 }
 
 }  // namespace
@@ -97,12 +88,7 @@ void FolderWatch::drop() {
 bool FolderWatch::stillWatched() const {
     // A folder renamed or moved to the recycle bin keeps its handle, and the handle its
     // notifications: only its path tells that it is not the folder of that name any more.
-    HANDLE dir = OpenFolder(folder_, FILE_READ_ATTRIBUTES, 0);
-    if (dir == INVALID_HANDLE_VALUE) return false;
-    std::uint64_t volume = 0, number = 0;
-    const bool known = IdentifyFolder(dir, volume, number);
-    CloseHandle(dir);
-    return known && volume == folderVolume_ && number == folderNumber_;
+    return watchedFolder_ && IdentifyFile(FromFsPath(Target(folder_))) == watchedFolder_;
 }
 
 bool FolderWatch::watch(const std::filesystem::path& folder) {
@@ -111,11 +97,11 @@ bool FolderWatch::watch(const std::filesystem::path& folder) {
     if (watchId_ != -1 && folder == folder_ && stillWatched()) return true;
     drop();
     folder_ = folder;
-    HANDLE dir = OpenFolder(folder, FILE_LIST_DIRECTORY, FILE_FLAG_OVERLAPPED);
+    HANDLE dir = OpenFolder(folder);
     if (dir == INVALID_HANDLE_VALUE) return false;
     watchId_ = reinterpret_cast<std::intptr_t>(dir);
-    if (!IdentifyFolder(dir, folderVolume_, folderNumber_) ||
-        !StartRead(watchId_, waitHandle_, read)) {
+    watchedFolder_ = IdentifyFile(FromFsPath(Target(folder)));
+    if (!watchedFolder_ || !StartRead(watchId_, waitHandle_, read)) {
         drop();
         return false;
     }

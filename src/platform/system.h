@@ -20,9 +20,11 @@ bool LocalTime(std::time_t moment, std::tm& local);
 // line of the process is split instead, the way the C runtime splits it, and argv is not read.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
+#ifdef _WIN32
 // Splits a Windows command line into its texts as the C runtime does (CommandLineToArgvW), each
-// converted to UTF-8; Windows only. ProgramArguments reads the process's own this way.
+// converted to UTF-8. ProgramArguments reads the process's own this way.
 std::vector<std::string> SplitWindowsCommandLine(std::wstring_view commandLine);
+#endif
 
 // The running program's executable file; `invokedAs` (the first of ProgramArguments) is the
 // fallback where the system cannot say, and empty when even that fails.

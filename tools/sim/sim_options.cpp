@@ -18,39 +18,45 @@ std::optional<long> ParseCount(const std::string& text, long max) {
     return value;
 }
 
-// Splits REGEX=CODE at the last '=' so that the pattern may itself contain '='.
-std::string AddFailRule(const std::string& text, std::vector<FailRule>& rules) {
+// OPTION's REGEX=VALUE, split at the last '=' so that the pattern may itself contain '=': the
+// pattern and its compiled regex go into `rule`, the value is returned; an error, if any, in
+// `error`.
+template <typename Rule>
+std::string SplitRule(const std::string& option, const char* valueName, const std::string& text,
+                      Rule& rule, std::string& error) {
     const auto eq = text.rfind('=');
-    if (eq == std::string::npos) return "--fail needs REGEX=CODE, got \"" + text + "\"";
-    FailRule rule;
-    rule.pattern = text.substr(0, eq);
-    rule.code = text.substr(eq + 1);
-    if (rule.code.find_first_of("\r\x04") != std::string::npos) {
-        return "--fail: the code must not contain CR or 0x04";
+    if (eq == std::string::npos) {
+        error = option + " needs REGEX=" + valueName + ", got \"" + text + "\"";
+        return {};
     }
+    rule.pattern = text.substr(0, eq);
     try {
         rule.regex = std::regex(rule.pattern, std::regex::ECMAScript);
     } catch (const std::regex_error& e) {
-        return "--fail: bad regular expression \"" + rule.pattern + "\": " + e.what();
+        error = option + ": bad regular expression \"" + rule.pattern + "\": " + e.what();
     }
-    rules.push_back(std::move(rule));
-    return {};
+    return text.substr(eq + 1);
 }
 
-// REGEX=MS, split at the last '=' as for --fail.
-std::string AddLateRule(const std::string& text, long maxMs, std::vector<LateRule>& rules) {
-    const auto eq = text.rfind('=');
-    if (eq == std::string::npos) return "--late needs REGEX=MS, got \"" + text + "\"";
-    LateRule rule;
-    rule.pattern = text.substr(0, eq);
-    const auto delay = ParseCount(text.substr(eq + 1), maxMs);
-    if (!delay) return "--late: \"" + text.substr(eq + 1) + "\" is not a whole number in range";
-    rule.delayMs = static_cast<int>(*delay);
-    try {
-        rule.regex = std::regex(rule.pattern, std::regex::ECMAScript);
-    } catch (const std::regex_error& e) {
-        return "--late: bad regular expression \"" + rule.pattern + "\": " + e.what();
+std::string AddFailRule(const std::string& text, std::vector<FailRule>& rules) {
+    FailRule rule;
+    std::string error;
+    rule.code = SplitRule("--fail", "CODE", text, rule, error);
+    if (error.empty() && rule.code.find_first_of("\r\x04") != std::string::npos) {
+        error = "--fail: the code must not contain CR or 0x04";
     }
+    if (error.empty()) rules.push_back(std::move(rule));
+    return error;
+}
+
+std::string AddLateRule(const std::string& text, long maxMs, std::vector<LateRule>& rules) {
+    LateRule rule;
+    std::string error;
+    const std::string delayText = SplitRule("--late", "MS", text, rule, error);
+    if (!error.empty()) return error;
+    const auto delay = ParseCount(delayText, maxMs);
+    if (!delay) return "--late: \"" + delayText + "\" is not a whole number in range";
+    rule.delayMs = static_cast<int>(*delay);
     rules.push_back(std::move(rule));
     return {};
 }
