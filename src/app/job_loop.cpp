@@ -10,6 +10,7 @@
 #include "app/window_texts.h"
 #include "config/settings_values.h"
 #include "greek/cp1253.h"
+#include "platform/system.h"
 
 namespace varkon {
 namespace {
@@ -60,6 +61,13 @@ void JobLoop::onJobTick() {
     if (!core_.finished && core_.jobTimer.enabled) core_.link.ClosePort();
 }
 
+std::ofstream JobLoop::openJournal() {
+    const fs::path file = core_.workFile("journal.txt");
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(file, ec))) (void)ReplaceFileAtomically(file, "");
+    return std::ofstream(file, std::ios::binary | std::ios::app);
+}
+
 void JobLoop::showJobError(int error, const std::string& description) {
     core_.notices.showMessage(texts::kJobError + std::to_string(error) + "\r" + description,
                               kMsgCritical);
@@ -85,7 +93,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     if (!emptyReceiptOutcome()) {
         core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
     }
-    std::ofstream journal(core_.workFile("journal.txt"), std::ios::binary | std::ios::app);
+    std::ofstream journal = openJournal();
     if (state != PrintFileState::kReady) {
         // The one file of this run cannot be had: say so and end, leaving whatever is there.
         const bool missing = state == PrintFileState::kMissing;
@@ -117,7 +125,7 @@ void JobLoop::numberedFileJob(const ParamSettings& settings) {
     const std::string path = resuming ? std::string() : folder_.next(settings);
     if (!resuming && path.empty()) return;
 
-    std::ofstream journal(core_.workFile("journal.txt"), std::ios::binary | std::ios::app);
+    std::ofstream journal = openJournal();
     const bool portOpen = openPortForJob();
     emptyReceiptOutcome();  // one that cannot be written is told with the outcome
     // Nothing of the receipt could reach the register: it waits, unread, for the port.
@@ -153,7 +161,7 @@ bool JobLoop::runConverter(const ParamSettings& settings, const std::string& pat
 
     const std::string program = command.front();
     std::vector<std::string> arguments(command.begin() + 1, command.end());
-    arguments.push_back(path);
+    arguments.push_back(PathAsArgument(path));
     if (!launcher_.start(program, arguments, true)) {
         // Tried again at every tick: said once, until the command or its fate changes.
         if (std::exchange(converterRefused_, settings.convert2) != settings.convert2) {
@@ -198,6 +206,10 @@ JobLoop::Outcome JobLoop::printFile(const std::string& path, const ReceiptSettin
         showJobError(unreadable.error, unreadable.description);
         return Outcome::kFailed;
     }
+    if (core_.jobs.sentJobGrownInto(path) != nullptr) {
+        folder_.tellOnce(path, texts::kGrownAfterSending + Cp1253ToUtf8(path));
+        return Outcome::kFailed;
+    }
     if (!core_.jobs.begin(path, *content, settings)) {
         // Without the record a crash could book the receipt twice: it waits for the record.
         folder_.tellOnce("varkon.job", texts::kJobRecordNotWritten);
@@ -222,7 +234,12 @@ JobLoop::Outcome JobLoop::finishUnfinished(Mode mode) {
         return Outcome::kNotStarted;
     }
     if (mode != Mode::kNumbered && !openPortForJob()) return Outcome::kNotStarted;
-    core_.jobs.resume();
+    if (!core_.jobs.resume()) {
+        // Told once: with the receipt's line when it stopped for this, or else now.
+        if (deadLineTold_ != job.id) folder_.tellOnce("varkon.job", texts::kJobRecordNotWritten);
+        return Outcome::kNotStarted;
+    }
+    folder_.tellOnce("varkon.job", "");
     return send(job, mode);
 }
 
@@ -230,7 +247,9 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     const RecordedJob job = recorded;  // the record may drop it before this ends
     core_.notices.clearMessageShown();
     core_.link.attachJournal(&core_.jobs);
-    const GetDataResult result = core_.printer.getdata(job.path, job.settings);
+    // Only what was recorded of the file goes out: lines the host appends meanwhile are no part
+    // of this receipt.
+    const GetDataResult result = core_.printer.getdata(job.path, job.settings, job.content.size);
     core_.link.attachJournal(nullptr);
     const RecordedJob* now = core_.jobs.unfinished();
     const bool messageShown = core_.notices.messageShown() || (now != nullptr && now->messageShown);
@@ -240,9 +259,14 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     if (result.stoppedAtLine != 0) {
         if (!core_.closeRequested && deadLineTold_ != job.id) {
             deadLineTold_ = job.id;
+            // The register answered, but the record of it could not be written (a full disk):
+            // it goes on once the record can be written again.
+            const bool recordFailed = !core_.jobs.healthy();
             core_.notices.showMessage(
-                texts::kReceiptWaits + Cp1253ToUtf8(job.path) + texts::kStoppedAtLine +
-                    std::to_string(result.stoppedAtLine) + texts::kFinishedLater,
+                texts::kReceiptWaits + Cp1253ToUtf8(job.path) +
+                    (recordFailed ? texts::kRecordStoppedAtLine : texts::kStoppedAtLine) +
+                    std::to_string(result.stoppedAtLine) +
+                    (recordFailed ? texts::kRecordFinishedLater : texts::kFinishedLater),
                 kMsgCritical);
         }
         core_.jobs.pause();
@@ -270,7 +294,22 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     }
     core_.jobs.markSent();
     deadLineTold_.reset();
-    lastJobMessageShown_ = messageShown || noReceipt;
+    // The host wrote more into the file while or after it was sent: that was not printed, and
+    // the file is never printed again from its first line. The host must look at this receipt.
+    const bool grown = core_.jobs.sentJobGrownInto(job.path) != nullptr;
+    if (grown) {
+        core_.notices.showMessage(texts::kGrownAfterSending + Cp1253ToUtf8(job.path), kMsgCritical);
+    }
+    // The register refused to settle or close it, without a message: it may hold the receipt
+    // open, so the host must not take it as printed.
+    const bool refused = result.settlementRefusedAtLine != 0;
+    if (refused) {
+        core_.notices.showMessage(texts::kReceiptWaits + Cp1253ToUtf8(job.path) +
+                                      texts::kSettlementRefused +
+                                      std::to_string(result.settlementRefusedAtLine) + ".",
+                                  kMsgCritical);
+    }
+    lastJobMessageShown_ = messageShown || noReceipt || grown || refused;
     if (mode != Mode::kOneShot) {
         const std::string count = noReceipt ? std::string() : raiseReceiptCounter();
         if (mode == Mode::kNumbered) writeReceiptOutcome(lastJobMessageShown_ ? "-1" : count);
@@ -291,8 +330,11 @@ void JobLoop::deletePrinted(const RecordedJob& job) {
             job.path, core_.notices, [this] { actions_.stopPrinting(); },
             core_.options.timings.deleteRetryPeriod);
     }
-    // One that could not be deleted stays recorded as printed: it is never printed again.
-    if (ReadFileContent(job.path) != job.content) core_.jobs.forget(job.id);
+    // One that could not be deleted stays recorded as printed: it is never printed again; so
+    // does one that has grown since it was sent.
+    if (ReadFileContent(job.path) != job.content && !core_.jobs.sentJobGrownInto(job.path)) {
+        core_.jobs.forget(job.id);
+    }
 }
 
 void JobLoop::printOneShotFile(const ParamSettings& settings) {
@@ -323,17 +365,21 @@ std::string JobLoop::raiseReceiptCounter() {
     return core_.receiptCount;
 }
 
+// The side files lie in a folder the host application writes too. They are replaced whole, never
+// written through: a link planted under their name would send our writes outside the folder (and
+// the host reads receipt.txt either as it was or as it is, never half written).
 bool JobLoop::emptyReceiptOutcome() {
-    return std::ofstream(core_.workFile("receipt.txt"), std::ios::binary | std::ios::trunc)
-        .is_open();
+    return ReplaceFileAtomically(core_.workFile("receipt.txt"), "") == 0;
 }
 
 void JobLoop::writeReceiptOutcome(const std::string& text) {
-    std::ofstream receipt(core_.workFile("receipt.txt"), std::ios::binary | std::ios::trunc);
-    receipt << Utf8ToCp1253(text) << "\r\n";
-    receipt.flush();
+    const bool written =
+        ReplaceFileAtomically(core_.workFile("receipt.txt"), Utf8ToCp1253(text) + "\r\n") == 0;
     // The receipt is printed and counted all the same: printing it again would sell it twice.
-    if (!receipt) core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
+    // A disk too full for the job record has been told of already, with the receipt.
+    if (!written && core_.jobs.healthy()) {
+        core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
+    }
 }
 
 }  // namespace varkon

@@ -59,6 +59,9 @@ class JobLoop {
     Outcome send(const RecordedJob& job, Mode mode);
     void deletePrinted(const RecordedJob& job);
 
+    // journal.txt, open for the job as the host application expects; a link under its name is
+    // replaced by an empty file first.
+    std::ofstream openJournal();
     std::string raiseReceiptCounter();
     bool emptyReceiptOutcome();
     void writeReceiptOutcome(const std::string& text);

@@ -188,6 +188,17 @@ const RecordedJob* JobRecord::sentJobWith(const FileContent& content) const {
     return nullptr;
 }
 
+const RecordedJob* JobRecord::sentJobGrownInto(const std::string& path) const {
+    for (const RecordedJob& job : jobs_) {
+        if (!job.sent || job.path != path) continue;
+        const std::optional<FileIdentity> identity = IdentifyFile(path);
+        if (!identity || *identity != job.content.identity) continue;
+        if (FileLength(path) <= job.content.size) continue;
+        if (HashOfFirstBytes(path, job.content.size) == job.content.hash) return &job;
+    }
+    return nullptr;
+}
+
 RecordedJob* JobRecord::current() {
     if (!current_) return nullptr;
     for (RecordedJob& job : jobs_) {
@@ -204,7 +215,6 @@ bool JobRecord::begin(const std::string& path, const FileContent& content,
     job.content = content;
     job.settings = settings;
     jobs_.push_back(job);
-    healthy_ = true;
     write(JobText(job));
     if (!healthy_) {
         jobs_.pop_back();
@@ -215,11 +225,15 @@ bool JobRecord::begin(const std::string& path, const FileContent& content,
     return true;
 }
 
-void JobRecord::resume() {
+bool JobRecord::resume() {
+    // What was answered while the record could not be written is known here only: it reaches the
+    // disk before a command goes out, or that command would be sent again after a crash.
+    if (!healthy_ && !(healthy_ = rewrite())) return false;
     if (const RecordedJob* job = unfinished()) {
         current_ = job->id;
         passed_ = 0;
     }
+    return true;
 }
 
 bool JobRecord::replaying() const {
@@ -237,12 +251,13 @@ bool JobRecord::answeredBefore() {
     return true;
 }
 
-void JobRecord::answered() {
+bool JobRecord::answered() {
     RecordedJob* job = current();
-    if (job == nullptr) return;
+    if (job == nullptr) return true;
     ++passed_;
     job->answered = passed_;
     write("ans " + std::to_string(job->id) + " " + std::to_string(job->answered));
+    return healthy_;
 }
 
 void JobRecord::noteMessage() {
@@ -271,6 +286,13 @@ void JobRecord::forget(std::uint64_t id) {
 }
 
 void JobRecord::write(const std::string& payload) {
+    // After a failed write the file may end in a torn record, and whatever were appended after it
+    // would be ignored when it is read; it is written anew whole, the new record with it (every
+    // caller has put it in jobs_ first).
+    if (!healthy_) {
+        healthy_ = rewrite();
+        return;
+    }
     if (++recordsSinceRewrite_ > kRecordsBeforeRewrite && rewrite()) return;
     if (!out_.isOpen() && !out_.open(file_)) {
         healthy_ = false;

@@ -49,13 +49,19 @@ class JobRecord final : public CommandJournal {
     const RecordedJob* unfinished() const;
     // The job that went out whole from exactly this content, if its file was not deleted yet.
     const RecordedJob* sentJobWith(const FileContent& content) const;
+    // The job that went out whole from the beginning of the file now at `path`, which has grown
+    // since (the host appended to it while or after it was sent), if there is one. Such a file
+    // is never printed again from its first line.
+    const RecordedJob* sentJobGrownInto(const std::string& path) const;
     const std::vector<RecordedJob>& jobs() const { return jobs_; }
 
     // A receipt begins; on the disk before it returns. false when it could not be recorded.
     bool begin(const std::string& path, const FileContent& content,
                const ReceiptSettings& settings);
     // The unfinished job is sent again: the commands it says were answered are passed over.
-    void resume();
+    // false when the record, which could not be written before, still cannot be: then nothing
+    // may be sent.
+    bool resume();
     // The receipt being sent went out whole.
     void markSent();
     // The operator was shown a message during the receipt being sent.
@@ -67,11 +73,12 @@ class JobRecord final : public CommandJournal {
 
     // True while a resumed receipt passes over commands answered before.
     bool replaying() const;
-    // False once a record could not be written: the disk is full or the folder read-only.
+    // False once a record could not be written: the disk is full or the folder read-only. The
+    // next record written then writes the whole file anew, so that nothing it missed is lost.
     bool healthy() const { return healthy_; }
 
     bool answeredBefore() override;
-    void answered() override;
+    bool answered() override;
 
   private:
     RecordedJob* current();

@@ -88,6 +88,9 @@ bool PrintFolder::takeChanges() {
         files_.markFinished(path);
         lookNow = true;
     }
+    for (const std::string& name : changes.closed) {
+        if (!isOwnFile(watchedPrefix_ + name)) lookNow = true;
+    }
     return lookNow;
 }
 
@@ -109,6 +112,13 @@ bool PrintFolder::waitUntilWritten(const std::string& path) {
 
 std::string PrintFolder::next(const ParamSettings& settings) {
     if (!folderThere(settings)) return {};
+    // A file kept recorded as printed (its deletion failed, or it grew after it was sent) is
+    // forgotten once it is gone: a file made anew under its name is another receipt.
+    std::vector<std::uint64_t> gone;
+    for (const RecordedJob& job : core_.jobs.jobs()) {
+        if (job.sent && IdentifyFile(job.path) != job.content.identity) gone.push_back(job.id);
+    }
+    for (const std::uint64_t id : gone) core_.jobs.forget(id);
     const std::vector<std::string> candidates = FindPrintJobs(settings);
     std::erase_if(told_, [&](const auto& entry) {
         return std::find(candidates.begin(), candidates.end(), entry.first) == candidates.end();
@@ -122,6 +132,12 @@ std::string PrintFolder::next(const ParamSettings& settings) {
             state == PrintFileState::kReady ? ReadFileContent(path) : std::nullopt;
         if (!content) {
             tellOnce(path, texts::kFileSkipped + Cp1253ToUtf8(path));
+            continue;
+        }
+        // Sent before, and the host has written more into it since: never printed again from
+        // its first line; it waits for the operator.
+        if (core_.jobs.sentJobGrownInto(path) != nullptr) {
+            tellOnce(path, texts::kGrownAfterSending + Cp1253ToUtf8(path));
             continue;
         }
         if (const RecordedJob* sent = core_.jobs.sentJobWith(*content)) {

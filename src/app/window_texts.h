@@ -56,7 +56,8 @@ inline constexpr const char* kGoOnTrying = "Να συνεχιστεί η προ�
 
 // varkond's maintenance commands, which share the port with a Varkon printing in the folder.
 inline constexpr const char* kPortBusyWaiting =
-    "Η θύρα χρησιμοποιείται από άλλο πρόγραμμα (απόδειξη σε εξέλιξη). Αναμονή μέχρι να ελευθερωθεί: ";
+    "Η θύρα χρησιμοποιείται από άλλο πρόγραμμα (απόδειξη σε εξέλιξη). Αναμονή μέχρι να "
+    "ελευθερωθεί: ";
 inline constexpr const char* kUnfinishedReceiptHolds =
     "Μια απόδειξη δεν έχει ολοκληρωθεί και η ταμειακή μπορεί να την έχει ανοιχτή. Τίποτα δεν "
     "στέλνεται μέχρι να ολοκληρωθεί: ";
@@ -71,6 +72,17 @@ inline constexpr const char* kStoppedAtLine =
     " δεν ολοκληρώθηκε: η ταμειακή δεν απάντησε στη γραμμή ";
 inline constexpr const char* kFinishedLater =
     ". Θα ολοκληρωθεί μόλις απαντήσει η ταμειακή· καμία άλλη απόδειξη δεν θα εκτυπωθεί ως τότε.";
+inline constexpr const char* kRecordStoppedAtLine =
+    " δεν ολοκληρώθηκε: το αρχείο varkon.job δεν γράφεται (γεμάτος δίσκος;) από τη γραμμή ";
+inline constexpr const char* kRecordFinishedLater =
+    ". Θα ολοκληρωθεί μόλις μπορεί να γραφτεί ξανά· καμία άλλη απόδειξη δεν θα εκτυπωθεί ως "
+    "τότε.";
+inline constexpr const char* kSettlementRefused =
+    " δεν κλείστηκε: η ταμειακή αρνήθηκε την εξόφληση ή το κλείσιμό της στη γραμμή ";
+inline constexpr const char* kGrownAfterSending =
+    "Το αρχείο εκτύπωσης άλλαξε ενώ ή αφού στάλθηκε στην ταμειακή: ό,τι προστέθηκε δεν "
+    "τυπώθηκε, και το αρχείο δεν στέλνεται ξανά. Ελέγξτε την απόδειξη στην ταμειακή και σβήστε "
+    "το αρχείο : ";
 inline constexpr const char* kUnfinishedFileChanged =
     " έμεινε ανοιχτή στην ταμειακή και το αρχείο της άλλαξε ή χάθηκε. Ολοκληρώστε την στην "
     "ταμειακή και διαγράψτε το varkon.job.";

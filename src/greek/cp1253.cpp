@@ -182,6 +182,65 @@ std::string Utf8ToCp1253(std::string_view utf8) {
     return out;
 }
 
+namespace {
+
+// The well-formed UTF-8 sequence of more than one byte at the start of `text`: its length and
+// code point; length 0 when there is none.
+struct Sequence {
+    std::size_t length = 0;
+    char32_t codePoint = 0;
+};
+
+Sequence SequenceAt(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text.front());
+    if (lead < 0x80) return {};
+    const Lead sequence = LeadOf(lead);
+    if (sequence.length == 0) return {};
+    std::size_t taken = 1;
+    char32_t cp = sequence.bits;
+    while (taken < sequence.length && taken < text.size() &&
+           IsContinuation(static_cast<unsigned char>(text[taken]))) {
+        cp = (cp << 6) | (static_cast<unsigned char>(text[taken]) & 0x3F);
+        ++taken;
+    }
+    if (taken < sequence.length || !IsScalarValue(cp, sequence.minimum)) return {};
+    return {taken, cp};
+}
+
+}  // namespace
+
+void Utf8Tally::add(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const Sequence sequence = SequenceAt(text.substr(i));
+        if (sequence.length == 0) {
+            if (static_cast<unsigned char>(text[i]) >= 0x80) ++strayBytes;
+            ++i;
+            continue;
+        }
+        const char byte = ByteOf(sequence.codePoint);
+        if (byte != '?' && Cp1253Assigned(static_cast<unsigned char>(byte))) ++characters;
+        i += sequence.length;
+    }
+}
+
+std::string MixedUtf8ToCp1253(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const Sequence sequence = SequenceAt(text.substr(i));
+        if (sequence.length == 0) {
+            // Not a UTF-8 character: this one byte is the page's, and the next starts afresh.
+            out += text[i];
+            ++i;
+            continue;
+        }
+        const char byte = ByteOf(sequence.codePoint);
+        out += Cp1253Assigned(static_cast<unsigned char>(byte)) ? byte : '?';
+        i += sequence.length;
+    }
+    return out;
+}
+
 bool Cp1253Assigned(unsigned char byte) {
     // The stand-ins of kHighHalf: the C1 code points of their own value, and three more.
     if (byte == 0xAA || byte == 0xD2 || byte == 0xFF) return false;

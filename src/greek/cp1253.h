@@ -14,6 +14,21 @@ std::string Cp1253ToUtf8(std::string_view cp1253);
 
 // Characters outside code page 1253 (and malformed UTF-8 sequences) become '?'.
 std::string Utf8ToCp1253(std::string_view utf8);
+// A text that is UTF-8 only in part (a code page 1253 byte in a UTF-8 file, or its lines mixed):
+// every well-formed UTF-8 sequence becomes its character of the page ('?' where the page has
+// none), and every other byte stays the code-page byte it is. Each character keeps exactly one
+// byte, so no column moves, whichever way a part of the text was written.
+std::string MixedUtf8ToCp1253(std::string_view text);
+
+// How much of a text reads as UTF-8: its well-formed sequences of more than one byte that stand
+// for a character of the page, and its bytes of 0x80 and above that belong to no well-formed
+// sequence. A UTF-8 text with one stray byte has many of the first and one of the second; a code
+// page 1253 text, the other way round.
+struct Utf8Tally {
+    std::size_t characters = 0;
+    std::size_t strayBytes = 0;
+    void add(std::string_view text);
+};
 
 // One character: the code point of a byte, and the byte of a code point ('?' when the page has
 // none). For conversions to encodings other than UTF-8, such as Windows' UTF-16 file names.

@@ -14,8 +14,10 @@ class CommandJournal {
     // Asked before a command goes out: true when the register answered it before the receipt was
     // cut short. Such a command is not sent again.
     virtual bool answeredBefore() = 0;
-    // The register has answered the command just sent (a refusal is an answer too).
-    virtual void answered() = 0;
+    // The register has answered the command just sent (a refusal is an answer too). false when
+    // that could not be recorded: the receipt then sends nothing more, since a receipt cut short
+    // later would send this command again.
+    virtual bool answered() = 0;
 };
 
 }  // namespace varkon

@@ -115,7 +115,17 @@ void FiscalTecModule::attachJournal(CommandJournal* journal) {
     sendingStopped_ = false;
 }
 
+void FiscalTecModule::SendReport(const std::string& command, std::string& reply) {
+    send(command, reply, false, timings_.reportReplyWindow, 1);
+}
+
 void FiscalTecModule::SendCommand(const std::string& command, std::string& reply, bool quiet) {
+    send(command, reply, quiet, timings_.replyWindow, timings_.attempts);
+}
+
+void FiscalTecModule::send(const std::string& command, std::string& reply, bool quiet,
+                           std::chrono::milliseconds window, int attempts) {
+    lastRefused_ = false;
     if (journal_ != nullptr) {
         if (sendingStopped_) {
             EcrError = kEcrNotSent;
@@ -131,14 +141,17 @@ void FiscalTecModule::SendCommand(const std::string& command, std::string& reply
     if (journal_ != nullptr && notices_.stopRequested()) {
         EcrError = kEcrAbandoned;
     } else {
-        ExchangeCommand(command + "\r", reply, quiet);
+        exchange(command + "\r", reply, quiet, window, attempts);
     }
     if (journal_ != nullptr) {
         if (EcrError == kEcrNoAnswer || EcrError == kEcrAbandoned) {
             sendingStopped_ = true;
             return;
         }
-        journal_->answered();
+        if (!journal_->answered()) {
+            sendingStopped_ = true;
+            return;
+        }
     }
     // The pause is cut short by a stop: nothing more will be sent.
     const auto pauseEnd = Clock::now() + PacingDelay();
@@ -169,19 +182,25 @@ std::chrono::milliseconds FiscalTecModule::PacingDelay() const {
 }
 
 void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& reply, bool quiet) {
+    exchange(framed, reply, quiet, timings_.replyWindow, timings_.attempts);
+}
+
+void FiscalTecModule::exchange(const std::string& framed, std::string& reply, bool quiet,
+                               std::chrono::milliseconds window, int attempts) {
     static const std::string kNoAnswer = Utf8ToCp1253("Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή !");
 
     EcrError = kEcrOk;
+    lastRefused_ = false;
     // Only before the first send: a send again must still take the late answer to an earlier one.
     settleLine();
     ReceivedText received;  // kept across attempts: a late answer to an earlier send counts
-    const int attempts = std::max(1, timings_.attempts);
+    attempts = std::max(1, attempts);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         WritePort(framed);
         if (framed == kNoReplyCommand) return;
         answersOwed_ = attempt > 0;
 
-        const auto deadline = Clock::now() + timings_.replyWindow;
+        const auto deadline = Clock::now() + window;
         while (true) {
             received.add(ReadPort());
             // Judged right after every read, so an answer that comes with the last read of a
@@ -198,6 +217,7 @@ void FiscalTecModule::ExchangeCommand(const std::string& framed, std::string& re
                 }
                 EcrError = kEcrOk;  // an earlier attempt's time-out is over
                 reply = received.cleaned();
+                lastRefused_ = IsRefusal(reply);
                 if (!reply.empty()) DecodeReply(*this, reply, quiet);
                 return;
             }

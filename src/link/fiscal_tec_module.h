@@ -57,13 +57,19 @@ class FiscalTecModule {
 
     // One exchange and the pacing pause. `command` and `reply` are code page 1253 bytes.
     // While a receipt's journal is attached, a command it says was answered before is not sent,
-    // and the first command that gets no answer (or whose wait a stop cuts short) stops the
-    // sending: every later command of the receipt ends with kEcrNotSent without going out.
+    // and the first command that gets no answer (or whose wait a stop cuts short, or whose answer
+    // the journal cannot record) stops the sending: every later command of the receipt ends with
+    // kEcrNotSent without going out.
     void SendCommand(const std::string& command, std::string& reply, bool quiet);
+    // A report command (X, Z): sent once, and its answer awaited for the report's reply window.
+    void SendReport(const std::string& command, std::string& reply);
 
     // The journal of the receipt now being sent; nullptr when the receipt is over.
     void attachJournal(CommandJournal* journal);
-    // The receipt's sending has stopped at a command that got no answer.
+    // The register refused the last command sent ("DE" and a code), told or quiet.
+    bool lastRefused() const { return lastRefused_; }
+    // The receipt's sending has stopped at a command that got no answer, or whose answer the
+    // journal could not record.
     bool sendingStopped() const { return sendingStopped_; }
 
     // The pause after every command as delay.inf gives it now: whole milliseconds up to a
@@ -79,6 +85,10 @@ class FiscalTecModule {
     std::string ReadPort();
 
   private:
+    void send(const std::string& command, std::string& reply, bool quiet,
+              std::chrono::milliseconds window, int attempts);
+    void exchange(const std::string& framed, std::string& reply, bool quiet,
+                  std::chrono::milliseconds window, int attempts);
     void settleLine();
 
     Notices& notices_;
@@ -89,6 +99,7 @@ class FiscalTecModule {
     int portHandle_ = 0;
     CommandJournal* journal_ = nullptr;
     bool sendingStopped_ = false;
+    bool lastRefused_ = false;
     // The last command went out more than once, or its answer was not had: answers to it may
     // still be on their way.
     bool answersOwed_ = false;

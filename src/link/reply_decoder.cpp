@@ -82,6 +82,11 @@ std::string ErrorMessageForCode(const std::string& code) {
     return it == table.end() ? std::string() : it->second;
 }
 
+bool IsRefusal(const std::string& reply) {
+    const std::string firstWord = reply.substr(0, reply.find(' '));
+    return firstWord.starts_with("DE") && WithoutDE(firstWord) != "00";
+}
+
 void DecodeReply(FiscalTecModule& link, std::string& reply, bool quiet) {
     const std::string firstWord = reply.substr(0, reply.find(' '));
     std::string judged = firstWord;

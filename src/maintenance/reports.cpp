@@ -32,7 +32,7 @@ void Reports::run(Report report) {
     notices_.enableStart(false);
     notices_.showStatus(report == Report::kXFinancial ? kFinancialXStatus : kReportStatus);
     notices_.repaint();
-    link_.SendCommand(CommandOf(report), ecrErrorText_, false);
+    link_.SendReport(CommandOf(report), ecrErrorText_);
     notices_.enableStart(true);
     notices_.showStatus(kReportDone);
     notices_.showCaption(kReadyCaption);

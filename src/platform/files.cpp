@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "greek/cp1253.h"
+#include "platform/fnv1a.h"
 
 namespace fs = std::filesystem;
 
@@ -94,6 +95,25 @@ std::string ReadWholeFile(const std::string& path) {
     }
     if (in.bad()) return {};
     return content;
+}
+
+std::optional<std::uint64_t> HashOfFirstBytes(const std::string& path, std::uint64_t bytes) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(ToFsPath(path), ec)) return std::nullopt;
+    std::ifstream in(ToFsPath(path), std::ios::binary);
+    if (!in) return std::nullopt;
+    Fnv1a hash;
+    std::vector<char> buffer(64 * 1024);
+    while (bytes > 0) {
+        const auto wanted =
+            static_cast<std::streamsize>(std::min<std::uint64_t>(bytes, buffer.size()));
+        in.read(buffer.data(), wanted);
+        const std::streamsize got = in.gcount();
+        if (got <= 0) return std::nullopt;
+        hash.add(buffer.data(), static_cast<std::size_t>(got));
+        bytes -= static_cast<std::uint64_t>(got);
+    }
+    return hash.value();
 }
 
 std::uintmax_t FileLength(const std::string& path) {

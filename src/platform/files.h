@@ -106,6 +106,9 @@ struct FileContent {
 // Reads the whole file in bounded memory (streaming) to take its content's measure; nothing when
 // it cannot be opened or read.
 std::optional<FileContent> ReadFileContent(const std::string& path);
+// The FileContent hash of the file's first `bytes` bytes; nothing when it cannot be read or is
+// shorter.
+std::optional<std::uint64_t> HashOfFirstBytes(const std::string& path, std::uint64_t bytes);
 
 enum class PrintFileState {
     kReady,         // complete: it can be read now

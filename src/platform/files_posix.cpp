@@ -112,7 +112,9 @@ int ReplaceFileAtomically(const fs::path& target, const std::string& bytes) {
     // mkstemp creates the file readable by its owner only; give it the old file's permissions,
     // or the usual ones for a new file.
     struct stat old {};
-    mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    // (Of the file itself: a link in its place is replaced, and its target's rights are no guide.)
+    mode_t mode =
+        ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? (old.st_mode & 07777) : 0644;
     bool ok = ::fchmod(fd, mode) == 0;
     std::size_t done = 0;
     while (ok && done < bytes.size()) {

@@ -1,7 +1,8 @@
 // FolderWatch: tells the moment files in a folder are finished, so that a print file is taken as
-// soon as its writer is done instead of at the next look. On Linux it is inotify (a file closed
-// after writing, or renamed into the folder); on Windows ReadDirectoryChangesW (a file renamed in;
-// a write only wakes the look, since Windows cannot say when the writer is done). A folder that
+// soon as its writer is done instead of at the next look. A file renamed into the folder is
+// named as finished (inotify on Linux, ReadDirectoryChangesW on Windows); a write, or a file
+// closed after writing, only wakes the look, which takes such a file once it has been left alone
+// for a while: a host may close it and append to it a moment later. A folder that
 // sends no notifications (a network share) simply never wakes anybody: the regular look stays.
 // A folder that goes away (deleted, renamed, moved to the recycle bin) takes its watch with it:
 // the watch notices, and the next watch() of the same folder arms it again once it is back.
@@ -40,6 +41,8 @@ class FolderWatch {
     struct Changes {
         // Names (code page 1253) of files whose writer is known to be done with them.
         std::vector<std::string> finished;
+        // Names of files closed after writing: worth a look, but their writer may go on.
+        std::vector<std::string> closed;
         // Something else happened that is worth a look: a write (Windows), more changes than
         // the system could keep (their names are lost), or the folder went away.
         bool other = false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "greek/cp1253.h"
 #include "platform/files.h"
@@ -78,10 +79,17 @@ FolderWatch::Changes FolderWatch::take() {
                 watchId_ = -1;
                 changes.other = true;
             }
+            // A file closed after writing may be written again at once (a host that appends
+            // its payment lines a moment later): that is only a reason to look, and the look
+            // waits until the file has been left alone for a while. A file renamed in is whole.
             if (event.len > 0 && event.wd == watchId_ && (event.mask & IN_ISDIR) == 0) {
                 const char* name = buffer + at + sizeof(inotify_event);
-                changes.finished.push_back(
-                    Utf8ToCp1253(std::string(name, ::strnlen(name, event.len))));
+                std::string text = Utf8ToCp1253(std::string(name, ::strnlen(name, event.len)));
+                if ((event.mask & IN_MOVED_TO) != 0) {
+                    changes.finished.push_back(std::move(text));
+                } else {
+                    changes.closed.push_back(std::move(text));
+                }
             }
             at += static_cast<ssize_t>(sizeof(inotify_event) + event.len);
         }

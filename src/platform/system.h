@@ -33,4 +33,8 @@ std::filesystem::path ProgramFile(std::string_view invokedAs);
 // The folder of ProgramFile; "." when that is not known.
 std::filesystem::path ProgramDirectory(std::string_view invokedAs);
 
+// A file path as an argument for another program: a relative name that begins with '-' ("-n.prn")
+// would be read as an option, so "./" (".\\" on Windows) is put in front of it; others stay.
+std::string PathAsArgument(const std::string& path);
+
 }  // namespace varkon

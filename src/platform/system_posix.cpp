@@ -26,4 +26,8 @@ std::filesystem::path ProgramDirectory(std::string_view invokedAs) {
     return file.empty() ? std::filesystem::path(".") : file.parent_path();
 }
 
+std::string PathAsArgument(const std::string& path) {
+    return path.empty() || path.front() != '-' ? path : "./" + path;
+}
+
 }  // namespace varkon

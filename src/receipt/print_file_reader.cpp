@@ -1,5 +1,6 @@
 #include "receipt/print_file_reader.h"
 
+#include <algorithm>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -26,18 +27,31 @@ PrintFileReader::Status PrintFileReader::open(const std::filesystem::path& path)
 
 bool PrintFileReader::fill() {
     if (!in_.is_open() || failed_) return false;
-    in_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    std::size_t wanted = buffer_.size();
+    if (left_) wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, *left_));
+    if (wanted == 0) return false;
+    in_.read(buffer_.data(), static_cast<std::streamsize>(wanted));
     if (in_.bad()) {
         failed_ = true;
         return false;
     }
     pos_ = 0;
     end_ = static_cast<std::size_t>(in_.gcount());
+    if (left_) *left_ -= end_;
     evidence_.add(std::string_view(buffer_.data(), end_));
     return end_ > 0;
 }
 
 bool PrintFileReader::next(std::string& line) {
+    if (mixed_) {
+        if (!nextLine(line, 4 * kKeptBytes)) return false;
+        if (std::exchange(firstLine_, false) && line.starts_with(kByteOrderMark)) {
+            line.erase(0, kByteOrderMark.size());
+        }
+        line = MixedUtf8ToCp1253(line);
+        if (line.size() > kKeptBytes) line.resize(kKeptBytes);
+        return true;
+    }
     if (!utf8_) return nextLine(line, kKeptBytes);
     // A character takes up to four bytes of UTF-8: as many are kept as hold kKeptBytes of them.
     if (!nextLine(line, 4 * kKeptBytes)) return false;

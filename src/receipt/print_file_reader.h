@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,12 @@ class PrintFileReader {
     // wrote them. A leading byte order mark is dropped, and a character the page has no letter
     // for becomes '?'.
     void readAsUtf8() { utf8_ = true; }
+    // From now on each line is read as MixedUtf8ToCp1253 reads it: its UTF-8 characters and its
+    // code page 1253 bytes one column each. For a file with some lines in either.
+    void readAsMixed() { mixed_ = true; }
+    // Nothing beyond the first `bytes` bytes is read: what the file held when it was measured,
+    // though it has grown since.
+    void limitTo(std::uint64_t bytes) { left_ = bytes; }
 
   private:
     bool fill();
@@ -48,6 +56,8 @@ class PrintFileReader {
     bool skipLineFeed_ = false;  // the previous line ended with CR: a LF right after belongs to it
     bool failed_ = false;
     bool utf8_ = false;
+    bool mixed_ = false;
+    std::optional<std::uint64_t> left_;  // bytes still to be read, when limited
     bool firstLine_ = true;
     Utf8Evidence evidence_;
 };

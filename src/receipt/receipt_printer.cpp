@@ -21,6 +21,9 @@ const char* const kFileAccessText = "Σφάλμα πρόσβασης στο αρ
 const char* const kUnknownVatCategory = "Ανύπαρκτη κατηγορία ΦΠΑ ";
 const char* const kReadAsUtf8 =
     "Το αρχείο εκτύπωσης είναι σε UTF-8 και μετατρέπεται σε κωδικοσελίδα 1253 : ";
+const char* const kReadAsMixed =
+    "Το αρχείο εκτύπωσης έχει γραμμές σε UTF-8 και σε κωδικοσελίδα 1253· κάθε χαρακτήρας "
+    "μετράει μία στήλη : ";
 
 // The counting pass lets the window paint this often.
 constexpr std::size_t kLinesPerRepaint = 512;
@@ -77,7 +80,8 @@ ReceiptPrinter::ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText,
       notices_(notices),
       sender_(link, ecrErrorText, notices) {}
 
-GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSettings& settings) {
+GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSettings& settings,
+                                      std::optional<std::uint64_t> bytes) {
     // A receipt that failed half-way must not leave its footer on the next customer's receipt.
     FooterPending = false;
     const std::filesystem::path path = ToFsPath(file);
@@ -85,18 +89,28 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
     std::size_t lines = 0;
     std::string text;
     bool utf8 = false;
+    bool mixed = false;
     {
         PrintFileReader reader;
         const auto status = reader.open(path);
         if (status != PrintFileReader::Status::kOk) return FileError(status);
+        if (bytes) reader.limitTo(*bytes);
+        Utf8Tally tally;
         while (reader.next(text)) {
             if (++lines % kLinesPerRepaint == 0) notices_.repaint();
+            tally.add(text);
         }
         if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
         utf8 = reader.looksUtf8();
+        // UTF-8 with bytes that are not (a code page 1253 byte in a comment, say): neither
+        // reading of the whole file keeps every column. Where its UTF-8 letters are at least as
+        // many as such bytes it is read character by character; a code page 1253 file that only
+        // happens to hold a pair of bytes that read as a UTF-8 letter stays as it is.
+        mixed = !utf8 && tally.characters > 0 && tally.characters >= tally.strayBytes;
     }
     // Cut by bytes, a UTF-8 file's Greek letters would move every later column.
     if (utf8) notices_.showStatus(kReadAsUtf8 + Cp1253ToUtf8(file));
+    if (mixed) notices_.showStatus(kReadAsMixed + Cp1253ToUtf8(file));
     const double maximum = lines == 0 ? 1.0 : static_cast<double>(lines);
     notices_.setProgressMax(maximum);
     ZeroSubtotal = true;
@@ -104,13 +118,17 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
     PrintFileReader reader;
     const auto status = reader.open(path);
     if (status != PrintFileReader::Status::kOk) return FileError(status);
+    if (bytes) reader.limitTo(*bytes);
     if (utf8) reader.readAsUtf8();
+    if (mixed) reader.readAsMixed();
     FileState state;
     double progress = 0;
     std::size_t lineNumber = 0;
     std::size_t records = 0;
+    settlementRefusedAtLine_ = 0;
     while (reader.next(text)) {
         ++lineNumber;
+        lineNumber_ = lineNumber;
         ReceiptLine& line = state.line;
         line.price.clear();
         line.discount.clear();
@@ -133,7 +151,7 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
         if (link_.sendingStopped())
             return GetDataResult{0, {}, std::max<std::size_t>(lineNumber, 1)};
     }
-    return GetDataResult{0, {}, 0, records};
+    return GetDataResult{0, {}, 0, records, settlementRefusedAtLine_};
 }
 
 bool ReceiptPrinter::translate(std::string_view text, FileState& state,
@@ -290,8 +308,14 @@ void ReceiptPrinter::programming(std::string_view text, FileState& state,
 }
 
 void ReceiptPrinter::settlement(std::string_view text) {
-    send("KXT" + std::string(Field(text, 7, 1)), true);
-    send("KXCL", true);
+    for (const std::string& command :
+         {"KXT" + std::string(Field(text, 7, 1)), std::string("KXCL")}) {
+        send(command, true);
+        // Quiet, yet a refusal here leaves the receipt open on the register: the job failed.
+        if (link_.lastRefused() && settlementRefusedAtLine_ == 0) {
+            settlementRefusedAtLine_ = lineNumber_;
+        }
+    }
 }
 
 void ReceiptPrinter::footer(const FileState& state) {

@@ -5,7 +5,9 @@
 // ReceiptNotices.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +37,9 @@ struct GetDataResult {
     // The lines of a file read whole that were records the translation knows (whatever the
     // settings made of them); 0 for a file that held no receipt at all.
     std::size_t records = 0;
+    // Not 0 when the register refused a command of this line that settles or closes the
+    // receipt, though the exchange asked for no message: the receipt may still be open there.
+    std::size_t settlementRefusedAtLine = 0;
 };
 
 // What printing a receipt needs from the window beside the notices: the progress bar, and the
@@ -57,7 +62,9 @@ class ReceiptPrinter {
     // Reads the print file `file` (code page 1253 path) twice: once to count its lines for the
     // progress bar Indicator, once to translate and send it. It stops at the first line whose
     // command the link could not get answered (see FiscalTecModule::sendingStopped).
-    GetDataResult getdata(const std::string& file, const ReceiptSettings& settings);
+    // `bytes`: only so many of the file's first bytes are sent, what the job recorded of it.
+    GetDataResult getdata(const std::string& file, const ReceiptSettings& settings,
+                          std::optional<std::uint64_t> bytes = std::nullopt);
 
     bool ZeroSubtotal = true;
     bool FooterPending = false;
@@ -86,6 +93,8 @@ class ReceiptPrinter {
     GreekMikro& mikro_;
     ReceiptNotices& notices_;
     ReceiptSender sender_;
+    std::size_t lineNumber_ = 0;               // the line being translated
+    std::size_t settlementRefusedAtLine_ = 0;  // see GetDataResult
 };
 
 }  // namespace varkon

@@ -40,6 +40,7 @@ LinkTimings Timings() {
     const char* testTimings = std::getenv("VARKON_TEST_TIMINGS");
     if (testTimings != nullptr && std::string_view(testTimings) == "fast") {
         timings.replyWindow = std::chrono::milliseconds(300);
+        timings.reportReplyWindow = std::chrono::milliseconds(5000);
         timings.deleteRetryPeriod = std::chrono::milliseconds(2000);
     }
     return timings;

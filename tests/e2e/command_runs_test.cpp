@@ -39,6 +39,16 @@ TEST_F(CommandRuns, ReportWaitsForTheReceiptOnTheLineAndNeverCutsIntoIt) {
     EXPECT_EQ("1\r\n", dir.read("receipt.txt"));
 }
 
+TEST_F(CommandRuns, SlowZReportIsSentOnceAndItsAnswerAwaited) {
+    // The register prints the report for longer than four reply windows of a command, and
+    // answers when it is done.
+    startRegister({"--late", "^KX021T1$=1500"});
+    EXPECT_EQ(0, command({"--report", "z"})) << dir.read("command.log");
+    EXPECT_EQ(kZReport, wire());
+    EXPECT_TRUE(commandLogHas("status: Το Ισοζύγιο ολοκληρώθηκε"));
+    EXPECT_FALSE(commandLogHas("δεν Απαντά"));
+}
+
 TEST_F(CommandRuns, NothingIsSentWhileTheRegisterMayHoldAnUnfinishedReceipt) {
     // The line dies for a while after the coffee: the receipt stays unfinished, and so it is
     // when its varkond is stopped before the register comes back. The line stays dead long

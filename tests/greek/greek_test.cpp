@@ -80,6 +80,23 @@ TEST(Utf8Evidence, OnlyWellFormedUtf8WithALetterOfThePageOrAByteOrderMarkCounts)
     EXPECT_TRUE(Cp1253Assigned(0x80) && Cp1253Assigned(0xA0) && Cp1253Assigned(0xFE));
 }
 
+TEST(Cp1253, TextThatIsUtf8OnlyInPartKeepsOneByteForEveryCharacter) {
+    // Greek in UTF-8 beside a degree sign in code page 1253, a lone code-page letter, and a
+    // broken sequence: each character the writer meant is one byte.
+    const std::string text = "Καφές 80" + std::string("\xB0") + "C " + "\xE1" + " \xCE";
+    EXPECT_EQ(Utf8ToCp1253("Καφές 80°C α Ξ"), MixedUtf8ToCp1253(text));
+    EXPECT_EQ(Utf8ToCp1253("Τσάι ?"), MixedUtf8ToCp1253("Τσάι ✓"));  // not in the page: one '?'
+
+    Utf8Tally utf8;
+    utf8.add(text);
+    EXPECT_EQ(5u, utf8.characters);  // Κ α φ έ ς
+    EXPECT_EQ(3u, utf8.strayBytes);
+    Utf8Tally page;
+    page.add(Utf8ToCp1253("Καφές ελληνικός"));
+    EXPECT_EQ(0u, page.characters);
+    EXPECT_EQ(14u, page.strayBytes);
+}
+
 TEST(Cp1253, RandomBytesNeverBreakTheConversions) {
     std::mt19937 random(1253);
     for (int i = 0; i < 2000; ++i) {

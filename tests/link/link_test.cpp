@@ -450,8 +450,12 @@ TEST_F(LinkTest, LateAnswerSettlesItsCommandAndTheAnswerToItsSecondSendIsDropped
 class CountingJournal final : public CommandJournal {
   public:
     bool answeredBefore() override { return false; }
-    void answered() override { ++answers; }
+    bool answered() override {
+        ++answers;
+        return answers != failAt;
+    }
     int answers = 0;
+    int failAt = -1;  // the answer that cannot be recorded
 };
 
 TEST_F(LinkTest, LineThatDiesRightAfterALateAnswerLeavesTheNextCommandInDoubt) {
@@ -472,6 +476,22 @@ TEST_F(LinkTest, LineThatDiesRightAfterALateAnswerLeavesTheNextCommandInDoubt) {
     // answered, is the one in doubt and goes out again when the receipt is finished.
     EXPECT_EQ(1, journal.answers);
     EXPECT_EQ("KXA\rKXA\r" + std::string("KXB\r") + "KXB\rKXB\rKXB\r", fake.wire(24));
+}
+
+TEST_F(LinkTest, AnswerThatCannotBeRecordedStopsTheReceiptBeforeTheNextCommand) {
+    FakeRegister fake([](int) { return Answers{"\x04"}; });
+    open(fake);
+    CountingJournal journal;
+    journal.failAt = 2;
+    link.attachJournal(&journal);
+    send("KXA");
+    send("KXB");
+    EXPECT_TRUE(link.sendingStopped());
+    send("KXC");
+    EXPECT_EQ(-5, link.EcrError);
+    link.attachJournal(nullptr);
+    EXPECT_EQ(2, journal.answers);
+    EXPECT_EQ("KXA\rKXB\r", fake.wire(8));
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ TEST(Reports, EachReportSendsItsCommandWhileTheStartButtonIsOff) {
             auto wire = std::make_shared<Wire>();
             LinkTimings timings;
             timings.replyWindow = std::chrono::milliseconds(1);
+            timings.reportReplyWindow = std::chrono::milliseconds(5);
             FiscalTecModule link(notices, std::make_unique<RecordingPort>(wire), timings,
                                  dir.path());
             std::string ecrErrorText;
@@ -33,10 +34,8 @@ TEST(Reports, EachReportSendsItsCommandWhileTheStartButtonIsOff) {
             wire->onCommand = [&] { seen = {notices.startEnabled ? "on" : "off", notices.status}; };
 
             reports.run(report);
-            const int sends = silent ? timings.attempts : 1;
-            std::string expected;
-            for (int i = 0; i < sends; ++i) expected += std::string(command) + "\r";
-            EXPECT_EQ(expected, wire->bytes);
+            // Once, answered or not: a report sent again would be printed again.
+            EXPECT_EQ(std::string(command) + "\r", wire->bytes);
             EXPECT_EQ((std::vector<std::string>{"off", status}), seen) << command;
             EXPECT_EQ(silent ? 1u : 0u, notices.boxes.size()) << command;
             EXPECT_TRUE(notices.startEnabled);

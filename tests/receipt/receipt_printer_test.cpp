@@ -217,6 +217,37 @@ TEST(ReceiptPrinter, Utf8FileIsReadAsCodePage1253BeforeItsColumnsAreCut) {
     EXPECT_EQ(2, std::count(statuses.begin(), statuses.end(), told));
 }
 
+TEST(ReceiptPrinter, Utf8FileWithAStrayCodePageByteKeepsEveryColumn) {
+    // A UTF-8 receipt whose comment holds a degree sign written in code page 1253 (0xB0, no
+    // UTF-8 there): each line keeps the columns its writer meant, whichever way it was written.
+    const std::string sales = Sale(Utf8ToCp1253("Καφές ελληνικός"), "1.000", "3.00") +
+                              Sale(Utf8ToCp1253("Τυρόπιτα"), "1.000", "2.20");
+    const std::string comment = Utf8ToCp1253(" com  Ζεστό 80") + "\xB0" + "C\r\n";
+    const std::string payment = " to    1       5.20\r\n";
+    ReceiptRig reference;
+    EXPECT_EQ(0, reference.print(sales + comment + payment).error);
+    ASSERT_EQ(reference.wire->commands.at(0).substr(0, 7), "KX300R2");
+
+    ReceiptRig rig;
+    EXPECT_EQ(0, rig.print(Cp1253ToUtf8(sales) + comment + payment).error);
+    EXPECT_EQ(reference.wire->commands, rig.wire->commands);
+    EXPECT_EQ(
+        "Το αρχείο εκτύπωσης έχει γραμμές σε UTF-8 και σε κωδικοσελίδα 1253· κάθε "
+        "χαρακτήρας μετράει μία στήλη : " +
+            FromFsPath(rig.dir / "print.prn"),
+        rig.notices.statusHistory.at(0));
+
+    // The stray byte in a UTF-8 line of its own: the sale is still cut where its writer meant.
+    const std::string mixedSale = Cp1253ToUtf8(Sale(Utf8ToCp1253("Τσάι 90"), "1.000", "1.50"));
+    ReceiptRig degree;
+    std::string withByte = mixedSale;
+    withByte.replace(withByte.find("90"), 2, "9\xB0");
+    EXPECT_EQ(0, degree.print(withByte).error);
+    ReceiptRig expected;
+    EXPECT_EQ(0, expected.print(Sale(Utf8ToCp1253("Τσάι 9") + "\xB0", "1.000", "1.50")).error);
+    EXPECT_EQ(expected.wire->commands, degree.wire->commands);
+}
+
 TEST(ReceiptPrinter, AnyFileIsReadWithoutHarm) {
     ReceiptRig rig;
     const std::string file = std::string("\0P\0U\0\0\r\n", 8) + " dis      0.50\r" +
