@@ -105,6 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     varkon::test::QuietNotices notices;  // a report record runs the daily Z report
     LinkTimings timings;
     timings.replyWindow = std::chrono::milliseconds(0);
+    timings.reportReplyWindow = std::chrono::milliseconds(0);
     timings.attempts = 1;
     auto port = std::make_unique<AnsweringPort>(kAnswers[(data[1] >> 3) & 7]);
     AnsweringPort& wire = *port;

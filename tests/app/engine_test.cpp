@@ -110,6 +110,7 @@ class EngineTest : public ::testing::Test {
         options.programDir = dir / "program";  // an installed program's own folder
         options.workDir = dir.path();
         options.timings.replyWindow = 200ms;
+        options.timings.reportReplyWindow = 200ms;
         options.timings.readPerByte = 0ms;
         options.timings.readExtra = 10ms;
         options.timings.deleteRetryPeriod = 100ms;

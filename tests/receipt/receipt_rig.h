@@ -48,6 +48,7 @@ inline ParamSettings SampleSettings() {
 inline LinkTimings QuickTimings() {
     LinkTimings timings;
     timings.replyWindow = std::chrono::milliseconds(1);
+    timings.reportReplyWindow = std::chrono::milliseconds(1);
     timings.attempts = 1;
     return timings;
 }

@@ -88,6 +88,7 @@ class WindowStatesTest : public testing::Test {
         }
         EngineOptions options;
         options.timings.replyWindow = std::chrono::milliseconds(5);
+        options.timings.reportReplyWindow = std::chrono::milliseconds(5);
         options.programDir = dir.path();
         options.workDir = dir.path();
         engine = std::make_unique<Varkon>(window, launcher, std::make_unique<ScriptedPort>(line),
