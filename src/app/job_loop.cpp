@@ -317,12 +317,12 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     if (mode == Mode::kSingleFile && EndsWithPrg(job.path)) {
         core_.jobs.forget(job.id);  // a program file stays where it is
     } else {
-        deletePrinted(job);
+        deletePrinted(job, grown);
     }
     return noReceipt ? Outcome::kFailed : Outcome::kPrinted;
 }
 
-void JobLoop::deletePrinted(const RecordedJob& job) {
+void JobLoop::deletePrinted(const RecordedJob& job, bool grown) {
     // Only the file that was printed goes: one the host application wrote anew since, even in
     // place under the same name, has not been read and stays.
     if (ReadFileContent(job.path) == job.content) {
@@ -332,7 +332,7 @@ void JobLoop::deletePrinted(const RecordedJob& job) {
     }
     // One that could not be deleted stays recorded as printed: it is never printed again; so
     // does one that has grown since it was sent.
-    if (ReadFileContent(job.path) != job.content && !core_.jobs.sentJobGrownInto(job.path)) {
+    if (ReadFileContent(job.path) != job.content && !grown) {
         core_.jobs.forget(job.id);
     }
 }

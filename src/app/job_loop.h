@@ -57,7 +57,8 @@ class JobLoop {
     // Sends the recorded job now being sent, from its first unanswered command, and ends it as
     // `mode` says when it went out whole.
     Outcome send(const RecordedJob& job, Mode mode);
-    void deletePrinted(const RecordedJob& job);
+    // `grown`: the file has grown since it was sent (JobRecord::sentJobGrownInto), and stays.
+    void deletePrinted(const RecordedJob& job, bool grown);
 
     // journal.txt, open for the job as the host application expects; a link under its name is
     // replaced by an empty file first.

@@ -285,6 +285,14 @@ void JobRecord::forget(std::uint64_t id) {
     if (!rewrite()) write("gone " + std::to_string(id));
 }
 
+void JobRecord::forgetPrintedFilesGone() {
+    std::vector<std::uint64_t> gone;
+    for (const RecordedJob& job : jobs_) {
+        if (job.sent && IdentifyFile(job.path) != job.content.identity) gone.push_back(job.id);
+    }
+    for (const std::uint64_t id : gone) forget(id);
+}
+
 void JobRecord::write(const std::string& payload) {
     // After a failed write the file may end in a torn record, and whatever were appended after it
     // would be ignored when it is read; it is written anew whole, the new record with it (every

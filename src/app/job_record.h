@@ -70,6 +70,9 @@ class JobRecord final : public CommandJournal {
     void pause() { current_.reset(); }
     // The job's print file is gone or is no longer the one printed: the job is forgotten.
     void forget(std::uint64_t id);
+    // Forgets every job kept as printed (its deletion failed, or its file grew after it was sent)
+    // whose file is gone: a file made anew under its name is another receipt.
+    void forgetPrintedFilesGone();
 
     // True while a resumed receipt passes over commands answered before.
     bool replaying() const;

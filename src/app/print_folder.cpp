@@ -112,13 +112,7 @@ bool PrintFolder::waitUntilWritten(const std::string& path) {
 
 std::string PrintFolder::next(const ParamSettings& settings) {
     if (!folderThere(settings)) return {};
-    // A file kept recorded as printed (its deletion failed, or it grew after it was sent) is
-    // forgotten once it is gone: a file made anew under its name is another receipt.
-    std::vector<std::uint64_t> gone;
-    for (const RecordedJob& job : core_.jobs.jobs()) {
-        if (job.sent && IdentifyFile(job.path) != job.content.identity) gone.push_back(job.id);
-    }
-    for (const std::uint64_t id : gone) core_.jobs.forget(id);
+    core_.jobs.forgetPrintedFilesGone();
     const std::vector<std::string> candidates = FindPrintJobs(settings);
     std::erase_if(told_, [&](const auto& entry) {
         return std::find(candidates.begin(), candidates.end(), entry.first) == candidates.end();

@@ -43,24 +43,19 @@ bool PrintFileReader::fill() {
 }
 
 bool PrintFileReader::next(std::string& line) {
-    if (mixed_) {
-        if (!nextLine(line, 4 * kKeptBytes)) return false;
-        if (std::exchange(firstLine_, false) && line.starts_with(kByteOrderMark)) {
-            line.erase(0, kByteOrderMark.size());
-        }
-        line = MixedUtf8ToCp1253(line);
-        if (line.size() > kKeptBytes) line.resize(kKeptBytes);
-        return true;
-    }
-    if (!utf8_) return nextLine(line, kKeptBytes);
+    if (!utf8_ && !mixed_) return nextLine(line, kKeptBytes);
     // A character takes up to four bytes of UTF-8: as many are kept as hold kKeptBytes of them.
     if (!nextLine(line, 4 * kKeptBytes)) return false;
     if (std::exchange(firstLine_, false) && line.starts_with(kByteOrderMark)) {
         line.erase(0, kByteOrderMark.size());
     }
-    line = Utf8ToCp1253(line);
-    for (char& c : line) {
-        if (!Cp1253Assigned(static_cast<unsigned char>(c))) c = '?';
+    if (mixed_) {
+        line = MixedUtf8ToCp1253(line);
+    } else {
+        line = Utf8ToCp1253(line);
+        for (char& c : line) {
+            if (!Cp1253Assigned(static_cast<unsigned char>(c))) c = '?';
+        }
     }
     if (line.size() > kKeptBytes) line.resize(kKeptBytes);
     return true;
