@@ -1,8 +1,6 @@
-// EngineHost: what drives the engine for the desktop window. Every call into the engine goes
-// through it; it keeps the two QTimers (the job timer and the watchdog) in step with the engine's
-// timer state, skips a tick that falls due while a call still runs or a message box is open, and
-// ends the program once the engine is finished. The window owns the host; the engine is the
-// caller's.
+// EngineHost: every call of the desktop window into the engine goes through it. It owns the job
+// timer and the watchdog (QTimers kept in step with the engine's), skips a tick that falls due
+// while a call still runs or a box is open, and ends the program. The window owns it.
 #pragma once
 
 #include <QTimer>

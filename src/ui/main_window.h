@@ -1,7 +1,6 @@
-// The main window Varkon of the desktop program: the controls, the option panel and the menus of
-// main_window.ui, shown through the Surface the engine writes to. The window owns its widgets,
-// the drawing layer over them, the engine host that drives the engine (its timers and the guard
-// against re-entry), the settings dialog and the about box; the engine is the caller's.
+// The main window Varkon of the desktop program: the controls and menus of main_window.ui, shown
+// through the Surface the engine writes to. It owns its widgets, the drawing layer, the engine
+// host, the settings dialog and the about box; the engine is the caller's.
 #pragma once
 
 #include <QMainWindow>

@@ -1,4 +1,5 @@
 // MainWindow's Surface: what the engine shows, on the typed controls of main_window.ui.
+#include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,13 +79,13 @@ void MainWindow::setCaption(const std::string& text) {
 void MainWindow::setText(Control control, const std::string& text) {
     const QString shown = ToQString(text);
     std::visit(Overloaded{[&](QMenu* menu) { menu->setTitle(shown); },
-                          [&](auto* widget) { widget->setText(shown); }},
+                          [&](auto* target) { target->setText(shown); }},
                widget(control));
 }
 
 void MainWindow::setEnabled(Control control, bool enabled) {
     std::visit(Overloaded{[&](QMenu* menu) { menu->menuAction()->setEnabled(enabled); },
-                          [&](auto* widget) { widget->setEnabled(enabled); }},
+                          [&](auto* target) { target->setEnabled(enabled); }},
                widget(control));
 }
 
@@ -96,7 +97,7 @@ void MainWindow::setDefault(Control control, bool isDefault) {
 }
 
 void MainWindow::setFocus(Control control) {
-    std::visit([](QWidget* widget) { widget->setFocus(Qt::OtherFocusReason); }, widget(control));
+    std::visit([](QWidget* target) { target->setFocus(Qt::OtherFocusReason); }, widget(control));
 }
 
 void MainWindow::setVisible(Window window, bool visible) {
