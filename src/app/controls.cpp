@@ -20,6 +20,37 @@ constexpr std::pair<Window, std::string_view> kWindowNames[] = {
     {Window::kAbout, "frmAbout"},
 };
 
+constexpr std::pair<WindowPart, std::string_view> kPartNames[] = {
+    {WindowPart::kControlArea, "surface"},
+    {WindowPart::kStatusText, "comstattxt"},
+    {WindowPart::kOptionPanel, "options"},
+    {WindowPart::kPortCaption, "seriallbl"},
+    {WindowPart::kBaudCaption, "baudlbl"},
+    {WindowPart::kFileCaption, "filelbl"},
+    {WindowPart::kRegisterCaption, "ecrlbl"},
+    {WindowPart::kDescriptionCaption, "desclbl"},
+    {WindowPart::kCommentsCaption, "commentslbl"},
+    {WindowPart::kCurrencyCaption, "currlbl"},
+    {WindowPart::kReceiptCaption, "Label1"},
+    {WindowPart::kProgressBar, "Indicator"},
+    {WindowPart::kDrawing, "drawing"},
+    {WindowPart::kJobTimer, "Timer1"},
+    {WindowPart::kWatchdogTimer, "Timer2"},
+    {WindowPart::kHelpMenu, "help"},
+    {WindowPart::kExitMenu, "exit"},
+    {WindowPart::kXReportsMenu, "xreports"},
+    {WindowPart::kZReportsMenu, "zreports"},
+    {WindowPart::kEditSettingsItem, "param"},
+    {WindowPart::kShowHelpItem, "help_text"},
+    {WindowPart::kBasicProgrammingItem, "basic_programming"},
+    {WindowPart::kEndProgramItem, "end"},
+    {WindowPart::kShowAboutItem, "about"},
+    {WindowPart::kXFinancialItem, "xrep0"},
+    {WindowPart::kXPeriodItem, "xrep5"},
+    {WindowPart::kZDailyItem, "zrep021"},
+    {WindowPart::kZPeriodItem, "zrep521"},
+};
+
 }  // namespace
 
 std::string_view ControlName(Control control) {
@@ -32,6 +63,13 @@ std::string_view ControlName(Control control) {
 std::string_view WindowName(Window window) {
     for (const auto& [w, name] : kWindowNames) {
         if (w == window) return name;
+    }
+    return {};
+}
+
+std::string_view PartName(WindowPart part) {
+    for (const auto& [p, name] : kPartNames) {
+        if (p == part) return name;
     }
     return {};
 }

@@ -1,29 +1,33 @@
-// The main window Varkon of the desktop program: the controls, the option panel and the menus,
-// shown through the Surface the engine writes to, and the two QTimers that tick the engine (the
-// job timer "Timer1" and the watchdog "Timer2", as the window has always named them).
-// The window owns its widgets, the settings dialog and the about box; the engine is the caller's.
+// The main window Varkon of the desktop program: the controls and menus of main_window.ui, shown
+// through the Surface the engine writes to. It owns its widgets, the drawing layer, the engine
+// host, the settings dialog and the about box; the engine is the caller's.
 #pragma once
 
 #include <QMainWindow>
 #include <QString>
-#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/surface.h"
+#include "ui/engine_host.h"
 #include "ui/message_box.h"
 
 class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
-class QProgressBar;
 class QPushButton;
+
+QT_BEGIN_NAMESPACE
+namespace Ui {
+class MainWindow;
+}
+QT_END_NAMESPACE
 
 namespace varkon {
 
@@ -31,7 +35,6 @@ class Varkon;
 class SettingsDialog;
 class AboutBox;
 class DrawingLayer;
-struct TimerState;
 
 class MainWindow : public QMainWindow, public Surface {
     Q_OBJECT
@@ -46,8 +49,8 @@ class MainWindow : public QMainWindow, public Surface {
     void start();
 
     // The engine has ended the program: the window is closed and the event loop told to quit.
-    bool ended() const { return ended_; }
-    int exitCode() const { return exitCode_; }
+    bool ended() const { return host_.ended(); }
+    int exitCode() const { return host_.exitCode(); }
 
     // Tests answer the boxes themselves; the default shows a QMessageBox.
     void setMessageBoxFunction(MessageBoxFunction function);
@@ -58,18 +61,16 @@ class MainWindow : public QMainWindow, public Surface {
     AboutBox* aboutBox() const;
     // The lines on the window's drawing surface.
     const std::vector<QString>& drawing() const;
-    QTimer& jobTimer() { return jobTimer_; }
-    QTimer& watchdogTimer() { return watchdogTimer_; }
-    // A tick of a timer, as the QTimers deliver it; dropped while the engine is busy or a
-    // message box is open.
-    void onJobTimer();
-    void onWatchdogTimer();
-    // The print-file folder changed (the engine's folder watch fired).
-    void onFolderChanged();
+    // The job timer and the watchdog, and their ticks as the QTimers deliver them; a tick is
+    // dropped while the engine is busy or a message box is open.
+    QTimer& jobTimer() { return host_.jobTimer(); }
+    QTimer& watchdogTimer() { return host_.watchdogTimer(); }
+    void onJobTimer() { host_.onJobTimer(); }
+    void onWatchdogTimer() { host_.onWatchdogTimer(); }
 
-    // What a control of the window shows now, by its name ("comstattxt", "receipt", ...), with
-    // the status text's line ends as CR LF. For the tests; the engine never reads the window.
-    std::string text(std::string_view name) const;
+    // The status text as shown, with its line ends as CR LF. For the tests; the engine never
+    // reads the window.
+    std::string statusText() const;
 
     // Surface
     void setStatus(const std::string& text) override;
@@ -97,35 +98,28 @@ class MainWindow : public QMainWindow, public Surface {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void buildControls();
-    void buildMenus();
-    QAction* addItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& keys,
-                     std::function<void()> onClick);
-    QObject* control(std::string_view name) const;
-    QObject* control(Control control) const { return this->control(ControlName(control)); }
-    bool reachable(const QAction* action) const;
+    // The progress bar counts in whole steps; the engine's double range is spread over these.
+    static constexpr int kIndicatorSteps = 1000;
 
-    // Every call into the engine goes through here: the QTimers follow the engine's timer state
-    // afterwards, and an engine that has ended the program closes the window.
-    void callEngine(const std::function<void(Varkon&)>& call);
-    void onTick(void (Varkon::*tick)());
-    void syncTimers();
-    static void syncTimer(QTimer& timer, const TimerState& state);
-    void finishIfEnded();
-    void endProgram();
+    // The widget behind one of the engine's controls.
+    using ControlWidget = std::variant<QLabel*, QLineEdit*, QPushButton*, QMenu*>;
+    ControlWidget widget(Control control) const;
+
+    void nameControls();
+    void connectControls();
+    void connectMenus();
+    std::vector<QMenu*> menus() const;
+    bool reachable(const QAction* item) const;
+    void onEnded(bool closeWindow);
     void updateIndicator();
 
     void openSettings();
     void showAbout();
 
-    Varkon* engine_ = nullptr;
-    std::map<QString, QObject*> controls_;
-    std::map<const QAction*, QMenu*> owners_;  // the menu that holds each item and submenu
-    QPlainTextEdit* comstattxt_ = nullptr;
-    QProgressBar* indicator_ = nullptr;
+    std::unique_ptr<Ui::MainWindow> ui_;
     DrawingLayer* drawingLayer_ = nullptr;
-    QTimer jobTimer_;
-    QTimer watchdogTimer_;
+    EngineHost host_;
+    std::map<const QAction*, QMenu*> holders_;  // the menu that holds each item and submenu
     std::unique_ptr<SettingsDialog> settings_;
     std::unique_ptr<AboutBox> about_;
     MessageBoxFunction messageBoxFunction_;
@@ -134,12 +128,6 @@ class MainWindow : public QMainWindow, public Surface {
     double progressMin_ = 0.0001;
     double progressMax_ = 100;
     double progressValue_ = 0.0001;
-    int engineDepth_ = 0;  // calls into the engine now running (ticks are never nested)
-    int modalDepth_ = 0;   // message boxes now open (their event loop must not tick the engine)
-    bool closing_ = false;
-    bool closePending_ = false;  // closed while the engine was busy: close when it is done
-    bool ended_ = false;
-    int exitCode_ = 0;
 };
 
 }  // namespace varkon

@@ -3,13 +3,22 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
 
+#include "app/controls.h"
 #include "ui/message_box.h"
 
 namespace varkon {
@@ -30,8 +39,15 @@ TEST(MainWindow, ControlsAndMenusCarryTheirNamesCaptionsAndShortcuts) {
         {"commentslbl", "Σχόλια              :"},
         {"currlbl", "Εξόφληση         :"},
     };
+    auto shown = [&window](const char* name) {
+        if (auto* edit = window.findChild<QLineEdit*>(name)) return edit->text().toStdString();
+        if (auto* button = window.findChild<QPushButton*>(name))
+            return button->text().toStdString();
+        if (auto* label = window.findChild<QLabel*>(name)) return label->text().toStdString();
+        return std::string("(no such control)");
+    };
     for (const auto& [name, caption] : captions) {
-        EXPECT_EQ(window.text(name), caption) << name;
+        EXPECT_EQ(shown(name), caption) << name;
     }
     struct Item {
         const char* name;
@@ -68,6 +84,29 @@ TEST(MainWindow, ControlsAndMenusCarryTheirNamesCaptionsAndShortcuts) {
     }
     EXPECT_FALSE(window.findChild<QMenu*>("reports")->menuAction()->isEnabled());
     EXPECT_TRUE(window.findChild<QPlainTextEdit*>("comstattxt")->isReadOnly());
+}
+
+// The window's widgets carry the names of the control table, not those of main_window.ui.
+TEST(MainWindow, EveryNameOfTheControlTableIsCarriedByTheWindow) {
+    MainWindow window;
+    EXPECT_EQ(window.objectName().toStdString(), WindowName(Window::kMain));
+    std::vector<std::string_view> names;
+    for (int i = 0; !ControlName(static_cast<Control>(i)).empty(); ++i) {
+        names.push_back(ControlName(static_cast<Control>(i)));
+    }
+    for (int i = 0; !PartName(static_cast<WindowPart>(i)).empty(); ++i) {
+        names.push_back(PartName(static_cast<WindowPart>(i)));
+    }
+    const QString timers[] = {window.jobTimer().objectName(), window.watchdogTimer().objectName()};
+    for (std::string_view name : names) {
+        const QString objectName =
+            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        EXPECT_TRUE(!window.findChildren<QObject*>(objectName).isEmpty() ||
+                    std::find(std::begin(timers), std::end(timers), objectName) != std::end(timers))
+            << name;
+    }
+    EXPECT_EQ(timers[0].toStdString(), PartName(WindowPart::kJobTimer));
+    EXPECT_EQ(timers[1].toStdString(), PartName(WindowPart::kWatchdogTimer));
 }
 
 TEST(MainWindow, ProgressSpreadsTheRangeOverTheBar) {

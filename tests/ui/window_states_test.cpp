@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -104,7 +105,7 @@ class WindowStatesTest : public testing::Test {
         auto on = [this](const char* menu) {
             return window.findChild<QMenu*>(menu)->menuAction()->isEnabled() ? '1' : '0';
         };
-        return window.text("comstattxt") + " / " + window.windowTitle().toStdString() + " " +
+        return window.statusText() + " / " + window.windowTitle().toStdString() + " " +
                (button("Command1")->isEnabled() ? '1' : '0') +
                (button("Command2")->isEnabled() ? '1' : '0') + on("reports") + on("Settings") +
                (window.jobTimer().isActive() ? '1' : '0') +
@@ -164,7 +165,7 @@ TEST_F(WindowStatesTest, TickFallingDueDuringAMessageBoxIsDropped) {
     duringBox = [this] { window.onWatchdogTimer(); };
     window.onWatchdogTimer();
     EXPECT_EQ(sent("KXCL"), 4u);  // one probe of four sends, not two
-    EXPECT_EQ(window.text("comstattxt"), "Ταμειακή OFF-Line !!!\r\nΠροσπάθεια 1/3");
+    EXPECT_EQ(window.statusText(), "Ταμειακή OFF-Line !!!\r\nΠροσπάθεια 1/3");
 }
 
 TEST_F(WindowStatesTest, SwitchedOffMenuKeepsItsItemsFromActing) {
@@ -174,7 +175,7 @@ TEST_F(WindowStatesTest, SwitchedOffMenuKeepsItsItemsFromActing) {
     window.onWatchdogTimer();
     action("zrep521")->trigger();
     EXPECT_EQ(sent("KX521T1"), 1u);
-    EXPECT_EQ(window.text("comstattxt"), "Το Ισοζύγιο ολοκληρώθηκε");
+    EXPECT_EQ(window.statusText(), "Το Ισοζύγιο ολοκληρώθηκε");
     button("Command1")->click();
     action("param")->trigger();
     EXPECT_EQ(window.settingsDialog(), nullptr);
@@ -347,9 +348,9 @@ TEST_P(SettingsWithoutPortTest, OpensTheDialogAndSavingStartsTheSearch) {
     EXPECT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(looks(), "Εύρεση Ταμειακής!!! Πατήστε 793<ST>  / Varkon- Αναζήτηση 000101");
-    EXPECT_EQ(window.text("serialtxt"), "com1");
+    EXPECT_EQ(window.findChild<QLabel*>("serialtxt")->text().toStdString(), "com1");
     window.onWatchdogTimer();
-    EXPECT_EQ(window.text("comstattxt"), "Ταμειακή ON-Line, Έτοιμη Για Εκτυπώσεις");
+    EXPECT_EQ(window.statusText(), "Ταμειακή ON-Line, Έτοιμη Για Εκτυπώσεις");
     EXPECT_EQ(sent("KXCL"), 1u);
 }
 
