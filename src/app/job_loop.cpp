@@ -79,10 +79,8 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     if (const RecordedJob* unfinished = core_.jobs.unfinished()) {
         const std::string resumed = unfinished->path;
         if (finishUnfinished(Mode::kSingleFile) != Outcome::kPrinted || resumed == path) {
-            if (core_.finished) return;
-            core_.link.ClosePort();
-            core_.endNow(resumed == path && !core_.jobs.unfinished() ? kExitNormal
-                                                                     : kExitJobFailed);
+            core_.closePortAndEnd(resumed == path && !core_.jobs.unfinished() ? kExitNormal
+                                                                              : kExitJobFailed);
             return;
         }
     }
@@ -100,8 +98,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
         showJobError(missing ? kErrFileNotFound : kErrCannotRead,
                      (missing ? texts::kPrintFileMissing : texts::kPrintFileUnreadable) +
                          Cp1253ToUtf8(path));
-        core_.link.ClosePort();
-        core_.endNow(kExitJobFailed);
+        core_.closePortAndEnd(kExitJobFailed);
         return;
     }
     // The port is opened as for any job: a numbered-mode tick before param.ini changed may have
@@ -114,9 +111,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     if (!runConverter(settings, path)) return;
 
     const Outcome outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kSingleFile);
-    if (core_.finished) return;
-    core_.link.ClosePort();
-    core_.endNow(outcome == Outcome::kPrinted ? kExitNormal : kExitJobFailed);
+    core_.closePortAndEnd(outcome == Outcome::kPrinted ? kExitNormal : kExitJobFailed);
 }
 
 void JobLoop::numberedFileJob(const ParamSettings& settings) {
@@ -343,20 +338,21 @@ void JobLoop::printOneShotFile(const ParamSettings& settings) {
         const std::string resumed = unfinished->path;
         const Outcome outcome = finishUnfinished(Mode::kOneShot);
         if (outcome != Outcome::kPrinted || resumed == file) {
-            core_.closeWindow(outcome == Outcome::kPrinted && !lastJobMessageShown_
-                                  ? kExitNormal
-                                  : kExitJobFailed);
+            core_.closePortAndEnd(outcome == Outcome::kPrinted && !lastJobMessageShown_
+                                      ? kExitNormal
+                                      : kExitJobFailed);
             return;
         }
     }
     if (!folder_.waitUntilWritten(file)) {
-        core_.close();  // told to stop while the host application still wrote the file
+        core_.closePortAndEnd(
+            kExitNormal);  // told to stop while the host application still wrote the file
         return;
     }
     const Outcome outcome = printFile(file, ReceiptSettingsOf(settings), Mode::kOneShot);
     // A message during the job means the host application must look at this receipt.
-    core_.closeWindow(outcome == Outcome::kPrinted && !lastJobMessageShown_ ? kExitNormal
-                                                                            : kExitJobFailed);
+    core_.closePortAndEnd(outcome == Outcome::kPrinted && !lastJobMessageShown_ ? kExitNormal
+                                                                                : kExitJobFailed);
 }
 
 std::string JobLoop::raiseReceiptCounter() {
