@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/engine_core.h"
-#include "app/launcher.h"
+#include "platform/launcher.h"
 
 namespace varkon {
 

@@ -16,11 +16,11 @@
 #include "app/engine_core.h"
 #include "app/host_outcome.h"
 #include "app/job_record.h"
-#include "app/launcher.h"
 #include "app/print_folder.h"
 #include "config/param_settings.h"
 #include "platform/files.h"
 #include "platform/folder_watch.h"
+#include "platform/launcher.h"
 
 namespace varkon {
 

@@ -11,10 +11,10 @@
 #include "app/actions.h"
 #include "app/engine_core.h"
 #include "app/job_loop.h"
-#include "app/launcher.h"
 #include "app/register_search.h"
 #include "app/surface.h"
 #include "link/serial_port.h"
+#include "platform/launcher.h"
 
 namespace varkon {
 
