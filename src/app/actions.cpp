@@ -71,7 +71,7 @@ void Actions::startActionFailed(int number) {
         }
         begin = end + 1;
     }
-    core_.endNow(kExitJobFailed);
+    core_.endRun(kExitJobFailed);
 }
 
 void Actions::stopPrinting() {
@@ -94,7 +94,7 @@ void Actions::endProgram() {
         core_.link.SendCommand("KX794ST", core_.ecrErrorText, false);  // no answer is awaited
         core_.link.ClosePort();
     }
-    core_.closeWindow(kExitNormal);
+    core_.closePortAndEnd(kExitNormal);
 }
 
 void Actions::openSettings() {
@@ -128,7 +128,7 @@ void Actions::askForSettings() {
 }
 
 void Actions::settingsSaved() {
-    core_.closeWindow(kExitNormal);
+    core_.closePortAndEnd(kExitNormal);
 }
 
 void Actions::showHelp() {

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "app/engine_core.h"
-#include "app/launcher.h"
 #include "maintenance/reports.h"
+#include "platform/launcher.h"
 
 namespace varkon {
 

@@ -20,6 +20,25 @@ std::string Repeat(const std::string& piece, int times) {
     return out;
 }
 
+// The farewell for a rejected argument string; the run ends after it.
+void ShowArgumentsRejected(EngineCore& core) {
+    // The farewell says nothing of what was wrong: the status line (varkond's log) does.
+    const std::optional<std::string> field = OptionField(core.options.arguments);
+    core.showStatus(field ? texts::kOptionFieldShort + ("«" + Cp1253ToUtf8(*field) + "»")
+                          : std::string(texts::kOptionFieldMissing));
+    Surface& surface = core.surface;
+    surface.clearDrawing();
+    surface.drawText("");
+    const int inner = texts::kFarewellWidth - 2;
+    const std::string farewell = texts::kFarewell;
+    const int text = static_cast<int>(CodePoints(farewell));
+    const int left = (inner - text) / 2;
+    surface.drawText("╔" + Repeat("═", inner) + "╗");
+    surface.drawText("║" + std::string(static_cast<std::size_t>(left), ' ') + farewell +
+                     std::string(static_cast<std::size_t>(inner - text - left), ' ') + "║");
+    surface.drawText("╚" + Repeat("═", inner) + "╝");
+}
+
 }  // namespace
 
 EngineCore::EngineCore(Surface& surface_, std::unique_ptr<SerialPort> port, EngineOptions options_)
@@ -47,28 +66,29 @@ std::string EngineCore::inWorkDir(const std::string& path) const {
 bool EngineCore::lockWorkFolder() {
     if (folderLock_.acquire(workFile("varkon.lock"))) return true;
     notices.showMessage(texts::kAlreadyRunning, kMsgCritical);
-    endNow(kExitAlreadyRunning);
+    endRun(kExitAlreadyRunning);
     return false;
 }
 
 bool EngineCore::readStartupSettings(ParamSettings& settings) {
     if (oneShot()) {
         if (ReadCommandLineSettings(options.arguments, settings) == 0) return true;
-        rejectArguments();
+        ShowArgumentsRejected(*this);
+        endRun(kExitArgumentsRejected);
         return false;
     }
     settings.Port = portName;
     settings.Baud = baud;
     if (ReadSettings(settings, workFile("param.ini")) != 0) {
         notices.showMessage(texts::kSettingsUnreadable, kMsgCritical);
-        endNow(kExitSettingsUnreadable);
+        endRun(kExitSettingsUnreadable);
         return false;
     }
     if (TrimBlanks(settings.Port).empty()) {
         // An empty or binary file: the port's own message would name no port at all.
         notices.showMessage(texts::kSettingsHoldNoPort, kMsgCritical);
         if (options.unattended) {
-            endNow(kExitPortNotOpened);  // nobody can mend it; a service manager may retry
+            endRun(kExitPortNotOpened);  // nobody can mend it; a service manager may retry
         } else {
             settingsWanted = true;  // the operator mends it in the settings dialog
         }
@@ -81,7 +101,8 @@ bool EngineCore::readStartupSettings(ParamSettings& settings) {
 bool EngineCore::readTickSettings(ParamSettings& settings) {
     if (oneShot()) {
         if (ReadCommandLineSettings(options.arguments, settings) != 0) {
-            rejectArguments();
+            ShowArgumentsRejected(*this);
+            endRun(kExitArgumentsRejected);
             return false;
         }
     } else {
@@ -102,41 +123,17 @@ void EngineCore::openPortIfClosed() {
     if (link.PortHandle() == 0) link.OpenPort(portName, baud, ecrErrorText, false);
 }
 
-void EngineCore::rejectArguments() {
-    // The farewell says nothing of what was wrong: the status line (varkond's log) does.
-    const std::optional<std::string> field = OptionField(options.arguments);
-    showStatus(field ? texts::kOptionFieldShort + ("«" + Cp1253ToUtf8(*field) + "»")
-                     : std::string(texts::kOptionFieldMissing));
-    surface.clearDrawing();
-    surface.drawText("");
-    const int inner = texts::kFarewellWidth - 2;
-    const std::string farewell = texts::kFarewell;
-    const int text = static_cast<int>(CodePoints(farewell));
-    const int left = (inner - text) / 2;
-    surface.drawText("╔" + Repeat("═", inner) + "╗");
-    surface.drawText("║" + std::string(static_cast<std::size_t>(left), ' ') + farewell +
-                     std::string(static_cast<std::size_t>(inner - text - left), ' ') + "║");
-    surface.drawText("╚" + Repeat("═", inner) + "╝");
-    endNow(kExitArgumentsRejected);
-}
-
-void EngineCore::close() {
-    if (finished) return;
-    link.ClosePort();
-    endNow(exitCode);
-}
-
-void EngineCore::closeWindow(int code) {
-    if (finished) return;
-    exitCode = code;
-    close();
-}
-
-void EngineCore::endNow(int code) {
+void EngineCore::endRun(int code) {
     finished = true;
     exitCode = code;
     jobTimer.enabled = false;
     watchdogTimer.enabled = false;
+}
+
+void EngineCore::closePortAndEnd(int code) {
+    if (finished) return;
+    link.ClosePort();
+    endRun(code);
 }
 
 }  // namespace varkon

@@ -1,7 +1,7 @@
 // EngineCore: what the engine's concerns share — the options it was started with, its state (the
 // window's fields, the two timers, the receipt counter, how it is ending), the register link and
-// the receipt printer built over its notices, and the ways of ending. Varkon owns the one core;
-// the register search, the job loop and the actions each work on it.
+// the receipt printer built over its notices, and the two ways the run ends. Varkon owns the one
+// core; the register search, the job loop and the actions each work on it.
 #pragma once
 
 #include <chrono>
@@ -86,13 +86,14 @@ class EngineCore {
     void showCaption(const std::string& text) { notices.showCaption(text); }
     void openPortIfClosed();
 
-    // The farewell notice and the immediate end for a rejected argument string.
-    void rejectArguments();
-    // The termination step: the port is closed and the program ends with the status set.
-    void close();
-    void closeWindow(int exitCode);
-    // Ends at once: no timer ticks again, and the front end exits with `exitCode`.
-    void endNow(int exitCode);
+    // The two ways the run ends. Once it has ended no timer ticks again, and the front end exits
+    // with exitCode.
+    // Ends at once with `exitCode`, the port left as it is: start-up could not go on, or a job
+    // or an action failed in a way the run cannot outlive.
+    void endRun(int exitCode);
+    // Closes the port and ends with `exitCode`: the window closed, a stop asked for, the one-shot
+    // run or the single file done. Once the run has ended it does nothing.
+    void closePortAndEnd(int exitCode);
 
     Surface& surface;
     EngineNotices notices;

@@ -1,40 +1,19 @@
 #include "app/job_loop.h"
 
-#include <chrono>
-#include <system_error>
-#include <thread>
-#include <utility>
-#include <vector>
-
 #include "app/print_jobs.h"
 #include "app/window_texts.h"
 #include "config/settings_values.h"
 #include "greek/cp1253.h"
-#include "platform/system.h"
 
 namespace varkon {
-namespace {
-
-namespace fs = std::filesystem;
-
-// A wait for the converter's end marker still wakes this often, so that the window paints and a
-// stop is heard; the folder watch wakes it at once when end.txt is written.
-constexpr std::chrono::milliseconds kWaitSlice{100};
-
-// The counter's number: the leading digits of its text; a text without them counts as 0.
-long long CounterValue(const std::string& text) {
-    long long n = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9' || n > 100000000000000LL) break;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
-}  // namespace
 
 JobLoop::JobLoop(EngineCore& core, Launcher& launcher, Actions& actions)
-    : core_(core), launcher_(launcher), actions_(actions), folder_(core) {}
+    : core_(core),
+      launcher_(launcher),
+      actions_(actions),
+      folder_(core),
+      converter_(core, launcher),
+      host_(core) {}
 
 void JobLoop::onJobTick() {
     launcher_.reap();
@@ -61,13 +40,6 @@ void JobLoop::onJobTick() {
     if (!core_.finished && core_.jobTimer.enabled) core_.link.ClosePort();
 }
 
-std::ofstream JobLoop::openJournal() {
-    const fs::path file = core_.workFile("journal.txt");
-    std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(file, ec))) (void)ReplaceFileAtomically(file, "");
-    return std::ofstream(file, std::ios::binary | std::ios::app);
-}
-
 void JobLoop::showJobError(int error, const std::string& description) {
     core_.notices.showMessage(texts::kJobError + std::to_string(error) + "\r" + description,
                               kMsgCritical);
@@ -79,10 +51,8 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     if (const RecordedJob* unfinished = core_.jobs.unfinished()) {
         const std::string resumed = unfinished->path;
         if (finishUnfinished(Mode::kSingleFile) != Outcome::kPrinted || resumed == path) {
-            if (core_.finished) return;
-            core_.link.ClosePort();
-            core_.endNow(resumed == path && !core_.jobs.unfinished() ? kExitNormal
-                                                                     : kExitJobFailed);
+            core_.closePortAndEnd(resumed == path && !core_.jobs.unfinished() ? kExitNormal
+                                                                              : kExitJobFailed);
             return;
         }
     }
@@ -90,18 +60,17 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     if (state == PrintFileState::kBeingWritten) return;  // a later tick takes it
 
     // The host application would read an earlier outcome as this one's.
-    if (!emptyReceiptOutcome()) {
+    if (!host_.emptyReceiptFile()) {
         core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
     }
-    std::ofstream journal = openJournal();
+    std::ofstream journal = host_.openJournal();
     if (state != PrintFileState::kReady) {
         // The one file of this run cannot be had: say so and end, leaving whatever is there.
         const bool missing = state == PrintFileState::kMissing;
         showJobError(missing ? kErrFileNotFound : kErrCannotRead,
                      (missing ? texts::kPrintFileMissing : texts::kPrintFileUnreadable) +
                          Cp1253ToUtf8(path));
-        core_.link.ClosePort();
-        core_.endNow(kExitJobFailed);
+        core_.closePortAndEnd(kExitJobFailed);
         return;
     }
     // The port is opened as for any job: a numbered-mode tick before param.ini changed may have
@@ -111,12 +80,10 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
         core_.link.ClosePort();
         return;
     }
-    if (!runConverter(settings, path)) return;
+    if (!converter_.convert(settings.convert2, path)) return;
 
     const Outcome outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kSingleFile);
-    if (core_.finished) return;
-    core_.link.ClosePort();
-    core_.endNow(outcome == Outcome::kPrinted ? kExitNormal : kExitJobFailed);
+    core_.closePortAndEnd(outcome == Outcome::kPrinted ? kExitNormal : kExitJobFailed);
 }
 
 void JobLoop::numberedFileJob(const ParamSettings& settings) {
@@ -125,15 +92,15 @@ void JobLoop::numberedFileJob(const ParamSettings& settings) {
     const std::string path = resuming ? std::string() : folder_.next(settings);
     if (!resuming && path.empty()) return;
 
-    std::ofstream journal = openJournal();
+    std::ofstream journal = host_.openJournal();
     const bool portOpen = openPortForJob();
-    emptyReceiptOutcome();  // one that cannot be written is told with the outcome
+    host_.emptyReceiptFile();  // one that cannot be written is told with the outcome
     // Nothing of the receipt could reach the register: it waits, unread, for the port.
     if (!portOpen) return;
     Outcome outcome = Outcome::kNotStarted;
     if (resuming) {
         outcome = finishUnfinished(Mode::kNumbered);
-    } else if (runConverter(settings, path)) {
+    } else if (converter_.convert(settings.convert2, path)) {
         outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kNumbered);
     }
     if (core_.finished || outcome == Outcome::kNotStarted) return;
@@ -150,52 +117,6 @@ bool JobLoop::openPortForJob() {
     }
     portLost_ = core_.link.PortHandle() == -1;
     return !portLost_;
-}
-
-bool JobLoop::runConverter(const ParamSettings& settings, const std::string& path) {
-    const fs::path endMarker = core_.workFile("end.txt");
-    std::error_code ignored;
-    fs::remove(endMarker, ignored);
-    std::vector<std::string> command = SplitCommand(settings.convert2);
-    if (command.empty()) return true;
-
-    const std::string program = command.front();
-    std::vector<std::string> arguments(command.begin() + 1, command.end());
-    arguments.push_back(PathAsArgument(path));
-    if (!launcher_.start(program, arguments, true)) {
-        // Tried again at every tick: said once, until the command or its fate changes.
-        if (std::exchange(converterRefused_, settings.convert2) != settings.convert2) {
-            core_.notices.showMessage(texts::kConverterNotStarted +
-                                          Cp1253ToUtf8(settings.convert2) + "\r" +
-                                          texts::kJobLaterAgain,
-                                      kMsgExclamation);
-        }
-        return false;
-    }
-    converterRefused_.clear();
-    const std::string marker = FromFsPath(endMarker);
-    const auto deadline = std::chrono::steady_clock::now() + core_.options.converterWait;
-    FolderWatch markerWatch;  // wakes the wait the moment end.txt is written
-    markerWatch.watch(core_.options.workDir);
-    while (FileLength(marker) == 0) {
-        // A converter that does not finish is ended, with whatever it started: the next try
-        // starts a fresh one.
-        if (core_.closeRequested) {
-            launcher_.stopLastStarted();
-            return false;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            launcher_.stopLastStarted();
-            core_.notices.showMessage(
-                std::string(texts::kConverterNoMarker) + "\r" + texts::kJobLaterAgain,
-                kMsgExclamation);
-            return false;
-        }
-        core_.surface.repaint();
-        markerWatch.waitUntil(std::min(deadline, std::chrono::steady_clock::now() + kWaitSlice));
-        markerWatch.take();
-    }
-    return true;
 }
 
 JobLoop::Outcome JobLoop::printFile(const std::string& path, const ReceiptSettings& settings,
@@ -270,7 +191,7 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
                 kMsgCritical);
         }
         core_.jobs.pause();
-        if (mode == Mode::kNumbered) writeReceiptOutcome("-1");
+        if (mode == Mode::kNumbered) host_.writeReceiptFile("-1");
         return Outcome::kStopped;
     }
     if (result.error != 0) {
@@ -282,7 +203,7 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
         } else {
             core_.jobs.pause();
         }
-        if (mode == Mode::kNumbered) writeReceiptOutcome("-1");
+        if (mode == Mode::kNumbered) host_.writeReceiptFile("-1");
         return Outcome::kFailed;
     }
     // A file without a single record sent nothing: there is no receipt to count, and the host
@@ -311,8 +232,8 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     }
     lastJobMessageShown_ = messageShown || noReceipt || grown || refused;
     if (mode != Mode::kOneShot) {
-        const std::string count = noReceipt ? std::string() : raiseReceiptCounter();
-        if (mode == Mode::kNumbered) writeReceiptOutcome(lastJobMessageShown_ ? "-1" : count);
+        const std::string count = noReceipt ? std::string() : host_.raiseCounter();
+        if (mode == Mode::kNumbered) host_.writeReceiptFile(lastJobMessageShown_ ? "-1" : count);
     }
     if (mode == Mode::kSingleFile && EndsWithPrg(job.path)) {
         core_.jobs.forget(job.id);  // a program file stays where it is
@@ -343,43 +264,21 @@ void JobLoop::printOneShotFile(const ParamSettings& settings) {
         const std::string resumed = unfinished->path;
         const Outcome outcome = finishUnfinished(Mode::kOneShot);
         if (outcome != Outcome::kPrinted || resumed == file) {
-            core_.closeWindow(outcome == Outcome::kPrinted && !lastJobMessageShown_
-                                  ? kExitNormal
-                                  : kExitJobFailed);
+            core_.closePortAndEnd(outcome == Outcome::kPrinted && !lastJobMessageShown_
+                                      ? kExitNormal
+                                      : kExitJobFailed);
             return;
         }
     }
     if (!folder_.waitUntilWritten(file)) {
-        core_.close();  // told to stop while the host application still wrote the file
+        core_.closePortAndEnd(
+            kExitNormal);  // told to stop while the host application still wrote the file
         return;
     }
     const Outcome outcome = printFile(file, ReceiptSettingsOf(settings), Mode::kOneShot);
     // A message during the job means the host application must look at this receipt.
-    core_.closeWindow(outcome == Outcome::kPrinted && !lastJobMessageShown_ ? kExitNormal
-                                                                            : kExitJobFailed);
-}
-
-std::string JobLoop::raiseReceiptCounter() {
-    core_.receiptCount = std::to_string(CounterValue(core_.receiptCount) + 1);
-    core_.surface.setText(Control::kReceiptCounter, core_.receiptCount);
-    return core_.receiptCount;
-}
-
-// The side files lie in a folder the host application writes too. They are replaced whole, never
-// written through: a link planted under their name would send our writes outside the folder (and
-// the host reads receipt.txt either as it was or as it is, never half written).
-bool JobLoop::emptyReceiptOutcome() {
-    return ReplaceFileAtomically(core_.workFile("receipt.txt"), "") == 0;
-}
-
-void JobLoop::writeReceiptOutcome(const std::string& text) {
-    const bool written =
-        ReplaceFileAtomically(core_.workFile("receipt.txt"), Utf8ToCp1253(text) + "\r\n") == 0;
-    // The receipt is printed and counted all the same: printing it again would sell it twice.
-    // A disk too full for the job record has been told of already, with the receipt.
-    if (!written && core_.jobs.healthy()) {
-        core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
-    }
+    core_.closePortAndEnd(outcome == Outcome::kPrinted && !lastJobMessageShown_ ? kExitNormal
+                                                                                : kExitJobFailed);
 }
 
 }  // namespace varkon

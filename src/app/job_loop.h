@@ -1,25 +1,26 @@
 // The job loop: at every tick of the job timer it reads the settings again, finishes a receipt
 // that an earlier run or a dead line left unfinished, or else takes the next print file that is
 // ready (the one file of single-file mode, or the first of numbered mode that can be printed),
-// has it converted when a converter is set, records it in the job record, prints it through the
-// receipt printer, counts it, tells the host application the outcome in receipt.txt and deletes
-// the file if it still holds what was printed. The one-shot run prints its one file the same
-// way. The loop works on the engine's core; Varkon drives it.
+// has it converted when a converter is set (ConverterRun), records it in the job record, prints it
+// through the receipt printer, counts it, tells the host application the outcome (HostOutcome) and
+// deletes the file if it still holds what was printed. The one-shot run prints its one file the
+// same way. The loop works on the engine's core; Varkon drives it.
 #pragma once
 
-#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
 
 #include "app/actions.h"
+#include "app/converter_run.h"
 #include "app/engine_core.h"
+#include "app/host_outcome.h"
 #include "app/job_record.h"
-#include "app/launcher.h"
 #include "app/print_folder.h"
 #include "config/param_settings.h"
 #include "platform/files.h"
 #include "platform/folder_watch.h"
+#include "platform/launcher.h"
 
 namespace varkon {
 
@@ -48,7 +49,6 @@ class JobLoop {
     void singleFileJob(const ParamSettings& settings);
     void numberedFileJob(const ParamSettings& settings);
     bool openPortForJob();
-    bool runConverter(const ParamSettings& settings, const std::string& path);
 
     // Records the file and sends it; kNotStarted when it could not be recorded or read.
     Outcome printFile(const std::string& path, const ReceiptSettings& settings, Mode mode);
@@ -60,22 +60,17 @@ class JobLoop {
     // `grown`: the file has grown since it was sent (JobRecord::sentJobGrownInto), and stays.
     void deletePrinted(const RecordedJob& job, bool grown);
 
-    // journal.txt, open for the job as the host application expects; a link under its name is
-    // replaced by an empty file first.
-    std::ofstream openJournal();
-    std::string raiseReceiptCounter();
-    bool emptyReceiptOutcome();
-    void writeReceiptOutcome(const std::string& text);
     void showJobError(int error, const std::string& description);
 
     EngineCore& core_;
     Launcher& launcher_;
     Actions& actions_;
     PrintFolder folder_;
+    ConverterRun converter_;
+    HostOutcome host_;
     std::set<std::uint64_t> unsureTold_;  // unfinished receipts whose file changed, told once
     std::optional<std::uint64_t> deadLineTold_;  // the stopped receipt already told of
     bool portLost_ = false;                      // the last open of the port for a job failed
-    std::string converterRefused_;  // the converter command that could not be started, told once
     bool lastJobMessageShown_ = false;  // a message came up during the last finished receipt
 };
 

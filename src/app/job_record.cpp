@@ -1,126 +1,12 @@
 #include "app/job_record.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstdio>
-#include <string_view>
 
 namespace varkon {
 namespace {
 
 // A long receipt adds a record per command; past this many the file is written anew, short.
 constexpr std::size_t kRecordsBeforeRewrite = 4096;
-
-std::uint32_t Crc32(std::string_view text) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : text) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-std::string Hex(std::string_view bytes) {
-    static const char* kDigits = "0123456789abcdef";
-    if (bytes.empty()) return "-";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += kDigits[c >> 4];
-        out += kDigits[c & 15];
-    }
-    return out;
-}
-
-std::optional<std::string> FromHex(std::string_view hex) {
-    if (hex == "-") return std::string();
-    if (hex.size() % 2 != 0) return std::nullopt;
-    std::string out;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        unsigned value = 0;
-        const auto [end, ec] = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
-        if (ec != std::errc() || end != hex.data() + i + 2) return std::nullopt;
-        out += static_cast<char>(value);
-    }
-    return out;
-}
-
-template <class Number>
-bool ReadNumber(std::string_view text, Number& value) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
-}
-
-std::vector<std::string_view> Words(std::string_view text) {
-    std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        const std::size_t blank = std::min(text.find(' ', at), text.size());
-        words.push_back(text.substr(at, blank - at));
-        at = blank + 1;
-    }
-    return words;
-}
-
-// The settings as eight digits, one per value, in the order of ReceiptSettings.
-std::string SettingsText(const ReceiptSettings& s) {
-    std::string text;
-    for (int value :
-         {int(s.pos21), int(s.printDescription), int(s.quantityInDescription), int(s.itemCodes),
-          int(s.comments), int(s.settlement), int(s.keyboardOff), int(s.departments)}) {
-        text += static_cast<char>('0' + value);
-    }
-    return text;
-}
-
-std::optional<ReceiptSettings> SettingsFrom(std::string_view text) {
-    if (text.size() != 8) return std::nullopt;
-    int v[8];
-    for (int i = 0; i < 8; ++i) {
-        v[i] = text[static_cast<std::size_t>(i)] - '0';
-        if (v[i] < 0 || v[i] > 4) return std::nullopt;
-    }
-    if (v[3] > static_cast<int>(ItemCodes::kArticle)) return std::nullopt;
-    ReceiptSettings s;
-    s.pos21 = v[0] != 0;
-    s.printDescription = v[1] != 0;
-    s.quantityInDescription = v[2] != 0;
-    s.itemCodes = static_cast<ItemCodes>(v[3]);
-    s.comments = v[4] != 0;
-    s.settlement = static_cast<Settlement>(v[5]);
-    s.keyboardOff = v[6] != 0;
-    s.departments = v[7] != 0;
-    return s;
-}
-
-std::string JobText(const RecordedJob& job) {
-    const FileContent& c = job.content;
-    return "job " + std::to_string(job.id) + " " + Hex(job.path) + " " +
-           std::to_string(c.identity.volume) + " " + std::to_string(c.identity.number) + " " +
-           std::to_string(c.size) + " " + std::to_string(c.modified) + " " +
-           std::to_string(c.hash) + " " + SettingsText(job.settings);
-}
-
-std::optional<RecordedJob> JobFrom(const std::vector<std::string_view>& w) {
-    RecordedJob job;
-    if (w.size() != 9 || !ReadNumber(w[1], job.id)) return std::nullopt;
-    const auto path = FromHex(w[2]);
-    const auto settings = SettingsFrom(w[8]);
-    if (!path || !settings) return std::nullopt;
-    job.path = *path;
-    job.settings = *settings;
-    FileContent& c = job.content;
-    if (!ReadNumber(w[3], c.identity.volume) || !ReadNumber(w[4], c.identity.number) ||
-        !ReadNumber(w[5], c.size) || !ReadNumber(w[6], c.modified) || !ReadNumber(w[7], c.hash)) {
-        return std::nullopt;
-    }
-    return job;
-}
-
-std::string Line(const std::string& payload) {
-    char check[16];
-    std::snprintf(check, sizeof check, "%08x", static_cast<unsigned>(Crc32(payload)));
-    return payload + " *" + check + "\n";
-}
 
 }  // namespace
 
@@ -132,46 +18,10 @@ bool JobRecord::open() {
 }
 
 void JobRecord::read() {
-    jobs_.clear();
     current_.reset();
-    const std::string text = ReadWholeFile(FromFsPath(file_));
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) break;  // torn at the end
-        const std::string_view line(text.data() + at, end - at);
-        at = end + 1;
-        const std::size_t mark = line.rfind(" *");
-        if (mark == std::string_view::npos) break;
-        const std::string_view payload = line.substr(0, mark);
-        std::uint32_t crc = 0;
-        const std::string_view check = line.substr(mark + 2);
-        const auto [p, ec] = std::from_chars(check.data(), check.data() + check.size(), crc, 16);
-        if (ec != std::errc() || p != check.data() + check.size() || crc != Crc32(payload)) break;
-
-        const std::vector<std::string_view> w = Words(payload);
-        std::uint64_t id = 0;
-        if (w.size() < 2 || !ReadNumber(w[1], id)) break;
-        nextId_ = std::max(nextId_, id + 1);
-        if (w[0] == "job") {
-            const auto job = JobFrom(w);
-            if (!job) break;
-            jobs_.push_back(*job);
-            continue;
-        }
-        auto it =
-            std::find_if(jobs_.begin(), jobs_.end(), [id](const auto& j) { return j.id == id; });
-        if (it == jobs_.end()) continue;
-        if (w[0] == "ans" && w.size() == 3) {
-            ReadNumber(w[2], it->answered);
-        } else if (w[0] == "msg") {
-            it->messageShown = true;
-        } else if (w[0] == "sent") {
-            it->sent = true;
-        } else if (w[0] == "gone") {
-            jobs_.erase(it);
-        }
-    }
+    RecordFileContents read = ParseRecordFile(ReadWholeFile(FromFsPath(file_)));
+    jobs_ = std::move(read.jobs);
+    nextId_ = std::max(nextId_, read.nextId);
 }
 
 const RecordedJob* JobRecord::unfinished() const {
@@ -215,7 +65,7 @@ bool JobRecord::begin(const std::string& path, const FileContent& content,
     job.content = content;
     job.settings = settings;
     jobs_.push_back(job);
-    write(JobText(job));
+    write(JobBeganPayload(job));
     if (!healthy_) {
         jobs_.pop_back();
         return false;
@@ -256,7 +106,7 @@ bool JobRecord::answered() {
     if (job == nullptr) return true;
     ++passed_;
     job->answered = passed_;
-    write("ans " + std::to_string(job->id) + " " + std::to_string(job->answered));
+    write(AnsweredPayload(job->id, job->answered));
     return healthy_;
 }
 
@@ -264,14 +114,14 @@ void JobRecord::noteMessage() {
     RecordedJob* job = current();
     if (job == nullptr || job->messageShown) return;
     job->messageShown = true;
-    write("msg " + std::to_string(job->id));
+    write(MessageShownPayload(job->id));
 }
 
 void JobRecord::markSent() {
     RecordedJob* job = current();
     if (job == nullptr) return;
     job->sent = true;
-    write("sent " + std::to_string(job->id));
+    write(SentPayload(job->id));
     current_.reset();
 }
 
@@ -282,7 +132,7 @@ void JobRecord::forget(std::uint64_t id) {
     if (current_ == id) current_.reset();
     jobs_.erase(it);
     // Written anew: a record with no job left is empty.
-    if (!rewrite()) write("gone " + std::to_string(id));
+    if (!rewrite()) write(GonePayload(id));
 }
 
 void JobRecord::forgetPrintedFilesGone() {
@@ -306,19 +156,11 @@ void JobRecord::write(const std::string& payload) {
         healthy_ = false;
         return;
     }
-    if (!out_.append(Line(payload))) healthy_ = false;
+    if (!out_.append(RecordLine(payload))) healthy_ = false;
 }
 
 bool JobRecord::rewrite() {
-    std::string text;
-    for (const RecordedJob& job : jobs_) {
-        text += Line(JobText(job));
-        if (job.answered > 0) {
-            text += Line("ans " + std::to_string(job.id) + " " + std::to_string(job.answered));
-        }
-        if (job.messageShown) text += Line("msg " + std::to_string(job.id));
-        if (job.sent) text += Line("sent " + std::to_string(job.id));
-    }
+    const std::string text = RecordFileText(jobs_);
     // The append handle is closed first: a file open elsewhere cannot be replaced on Windows.
     out_.close();
     recordsSinceRewrite_ = 0;

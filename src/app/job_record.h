@@ -6,10 +6,10 @@
 // whose answer never came; a receipt that went out whole but whose file could not be deleted is
 // remembered, so that it is deleted later and never printed again.
 //
-// The form: an append-only file of text records, each ending in a CRC-32 of its text; every
-// record is on the disk before the next command goes out. A record torn by a crash fails its
-// check, and it and everything after it are ignored. The file is rewritten whole (atomically)
-// when a job ends and when it has grown long, so it stays small.
+// The form (job_record_format.h): an append-only file of text records, each ending in a CRC-32 of
+// its text; every record is on the disk before the next command goes out. A record torn by a
+// crash fails its check, and it and everything after it are ignored. The file is rewritten whole
+// (atomically) when a job ends and when it has grown long, so it stays small.
 #pragma once
 
 #include <cstdint>
@@ -18,22 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "app/job_record_format.h"
 #include "config/settings_values.h"
 #include "link/command_journal.h"
 #include "platform/append_file.h"
 #include "platform/files.h"
 
 namespace varkon {
-
-struct RecordedJob {
-    std::uint64_t id = 0;
-    std::string path;  // the print file (code page 1253)
-    FileContent content;
-    ReceiptSettings settings;
-    std::uint64_t answered = 0;  // commands the register has answered
-    bool messageShown = false;   // the operator was shown a message during the job
-    bool sent = false;           // every command went out: the file only waits to be deleted
-};
 
 class JobRecord final : public CommandJournal {
   public:

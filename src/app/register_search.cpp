@@ -14,7 +14,7 @@ void RegisterSearch::start() {
     if (core_.link.PortHandle() == 0) {
         core_.link.OpenPort(core_.portName, core_.baud, core_.ecrErrorText, false);
         if (core_.link.EcrError != kEcrOk) {
-            core_.endNow(kExitPortNotOpened);  // OpenPort has told the operator
+            core_.endRun(kExitPortNotOpened);  // OpenPort has told the operator
             return;
         }
     }
@@ -34,7 +34,7 @@ void RegisterSearch::onWatchdogTick() {
     if (attempts_ > kWatchdogProbes) {
         core_.watchdogTimer.enabled = false;
         // Nobody can change the settings of the service: it ends, and its manager may restart it.
-        if (core_.options.unattended) core_.closeWindow(kExitRegisterNotFound);
+        if (core_.options.unattended) core_.closePortAndEnd(kExitRegisterNotFound);
         return;
     }
     core_.openPortIfClosed();

@@ -52,7 +52,7 @@ void Varkon::startUp() {
     search_.start();
     if (core_.finished) return;
     if (core_.oneShot()) oneShotRun(settings);
-    if (core_.closeRequested) core_.close();
+    if (core_.closeRequested) core_.closePortAndEnd(kExitNormal);
 }
 
 void Varkon::fillOptionPanel(const ParamSettings& s) {
@@ -92,7 +92,7 @@ void Varkon::onJobTick() {
         lookAgain_ = false;
         jobs_.onJobTick();
     } while (lookAgain_ && !core_.finished && !core_.closeRequested && core_.jobTimer.enabled);
-    if (core_.closeRequested) core_.close();
+    if (core_.closeRequested) core_.closePortAndEnd(kExitNormal);
 }
 
 void Varkon::noteFolderChanged() {
@@ -115,7 +115,7 @@ void Varkon::onWatchdogTick() {
     if (core_.finished || watchdogTickRunning_) return;
     Running running(watchdogTickRunning_);
     search_.onWatchdogTick();
-    if (core_.closeRequested) core_.close();
+    if (core_.closeRequested) core_.closePortAndEnd(kExitNormal);
 }
 
 void Varkon::startPrinting() {
@@ -143,7 +143,7 @@ void Varkon::settingsSaved() {
     core_.settingsWanted = false;
     if (core_.finished) return;
     startUp();
-    if (core_.closeRequested) core_.close();
+    if (core_.closeRequested) core_.closePortAndEnd(kExitNormal);
 }
 void Varkon::showHelp() {
     actions_.showHelp();

@@ -11,10 +11,10 @@
 #include "app/actions.h"
 #include "app/engine_core.h"
 #include "app/job_loop.h"
-#include "app/launcher.h"
 #include "app/register_search.h"
 #include "app/surface.h"
 #include "link/serial_port.h"
+#include "platform/launcher.h"
 
 namespace varkon {
 
@@ -63,7 +63,7 @@ class Varkon {
     void receiptCounterEdited(const std::string& utf8Text) { core_.receiptCount = utf8Text; }
 
     // The window is being closed (close box, signal): the termination step.
-    void close() { core_.close(); }
+    void close() { core_.closePortAndEnd(kExitNormal); }
 
     // Asks for the termination step at the next point where the engine can stop safely: after
     // the command in progress, at the end of a tick or of a wait. For a signal that arrives while

@@ -16,10 +16,10 @@
 
 #include "app/command_runs.h"
 #include "app/engine_core.h"
-#include "app/launcher.h"
 #include "app/varkon.h"
 #include "greek/cp1253.h"
 #include "link/serial_port.h"
+#include "platform/launcher.h"
 #include "platform/system.h"
 #include "service/log_surface.h"
 #include "service/logging_serial_port.h"

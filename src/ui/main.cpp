@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/launcher.h"
+#include "platform/launcher.h"
 #include "app/varkon.h"
 #include "greek/cp1253.h"
 #include "link/serial_port.h"

@@ -3,7 +3,6 @@
 #include <set>
 
 #include "app/controls.h"
-#include "app/launcher.h"
 #include "app/print_jobs.h"
 #include "maintenance/programming_run.h"
 
@@ -22,11 +21,6 @@ TEST(ControlNames, EveryControlAndWindowHasItsOwnName) {
     EXPECT_EQ("receipt", ControlName(Control::kReceiptCounter));
     EXPECT_EQ("frmparam", WindowName(Window::kSettings));
     EXPECT_EQ("Varkon", WindowName(Window::kMain));
-}
-
-TEST(SplitCommand, SplitsAtBlanksOnly) {
-    EXPECT_EQ((std::vector<std::string>{"conv", "/q", "a;b"}), SplitCommand("  conv /q  a;b "));
-    EXPECT_TRUE(SplitCommand("   ").empty());
 }
 
 TEST(ProgrammingTarget, FollowsTheJobLoopsNames) {

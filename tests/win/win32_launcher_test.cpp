@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/launcher.h"
 #include "platform/files.h"
+#include "platform/launcher.h"
 #include "support/temp_dir.h"
 
 namespace varkon {

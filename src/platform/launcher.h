@@ -1,6 +1,7 @@
 // Launcher: starts another program without waiting for it, with an argument vector and never
 // through a shell, so no file name can ever be read as shell syntax. The converter command,
-// "cop2fis.bat" and the help text are started through it.
+// "cop2fis.bat" and the help text are started through it; launcher_posix.cpp and
+// launcher_win32.cpp hold the system's own.
 #pragma once
 
 #include <memory>

@@ -13,8 +13,8 @@
 #include <chrono>
 #include <thread>
 
-#include "app/launcher.h"
 #include "greek/cp1253.h"
+#include "platform/launcher.h"
 
 extern char** environ;
 

@@ -6,8 +6,8 @@
 // them all at once.
 #include <windows.h>
 
-#include "app/launcher.h"
 #include "greek/cp1253.h"
+#include "platform/launcher.h"
 
 namespace varkon {
 namespace {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/launcher.h"
+#include "platform/launcher.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
