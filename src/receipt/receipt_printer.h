@@ -82,6 +82,7 @@ class ReceiptPrinter {
     bool printLine(std::string_view text, const ReceiptSettings& settings, std::size_t& records);
     PreparedTexts prepareTexts(const PrintRecord& record, const ReceiptSettings& settings);
     void tell(const KeyCommands& keys, const PrintRecord& record);
+    // The one function that calls the link: every command, then whether the sending stopped.
     Sent send(const KeyCommands& keys);
 
     FiscalTecModule& link_;
