@@ -36,7 +36,7 @@ void CommasForPoints(std::string& text) {
     }
 }
 
-std::string Part(const std::string& text, std::size_t from, std::size_t count) {
+std::string Slice(const std::string& text, std::size_t from, std::size_t count) {
     return from < text.size() ? text.substr(from, count) : std::string();
 }
 
@@ -79,8 +79,8 @@ class CommandList {
     KeyCommands& out_;
 };
 
-// The register takes a fractional quantity as its whole part, the point key and the thousandths.
-void QuantityStep(std::string quantity, CommandList& send) {
+// The register takes a fractional quantity as its whole number, the point key and the thousandths.
+void KeyQuantity(std::string quantity, CommandList& send) {
     if (quantity.size() > 3 && quantity.find(',') == std::string::npos) {
         quantity.insert(quantity.size() - 3, ",");
     }
@@ -121,23 +121,23 @@ void SaleCommands(const SaleRecord& sale, const std::string& vat, const std::str
         }
         if (StartsWith(quantity, '-')) {
             send.key("KX- ");
-            quantity = TrimTrailingBlanks(Part(quantity, 1, 8));
+            quantity = TrimTrailingBlanks(Slice(quantity, 1, 8));
         }
         CommasForPoints(quantity);
         price = *registerPrice;
     }
     // A negative price is keyed as the minus key followed by the amount, unless the quantity
     // already carries the sign.
-    auto signStep = [&] {
+    auto keySign = [&] {
         if (StartsWith(price, '-') && !StartsWith(quantity, '-')) {
             send.key("KX- ");
-            price = Part(price, 1, 9);
+            price = Slice(price, 1, 9);
         }
     };
     const bool keyboardOff = settings.keyboardOff;
     if (settings.itemCodes != ItemCodes::kNone) {
         if (settings.itemCodes == ItemCodes::kArticle) send.key(kArticleCommand + sale.code);
-        signStep();
+        keySign();
         if (!keyboardOff) {
             send.key("KX" + price + "R" + vat + description);
         } else {
@@ -149,9 +149,9 @@ void SaleCommands(const SaleRecord& sale, const std::string& vat, const std::str
         }
         return;
     }
-    signStep();
+    keySign();
     if (!keyboardOff) {
-        QuantityStep(quantity, send);
+        KeyQuantity(quantity, send);
         send.key("KX" + price + "R" + vat + description);
     } else {
         send.key("KX" + vat + "PL");

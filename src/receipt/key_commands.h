@@ -1,8 +1,8 @@
 // The key commands of one record, decided from the record, the settings and the receipt's state
-// alone: no link, no file, no notice. Two inputs are worked out by the receipt printer before, in
-// a step of its own: the record's text in register codes (the text chain calls the converter,
-// TextToPrepareFor says which text through which chain) and a sale's VAT category (read from the
-// VAT table file). The caller owns the ReceiptState of the receipt being printed.
+// alone: no link, no file, no notice. Two inputs the receipt printer works out beforehand, on its
+// own: the record's text in register codes (the text chain calls the converter; TextToPrepareFor
+// says which text through which chain) and a sale's VAT category (read from the VAT table file).
+// The caller owns the ReceiptState of the receipt being printed.
 #pragma once
 
 #include <optional>

@@ -11,7 +11,7 @@
 namespace varkon {
 
 // A fixed-column field: its 1-based first column and its width. A line too short for a field
-// holds whatever part of it the line has, often nothing: every field is optional, as the
+// holds whatever of it the line has, often nothing: every field is optional, as the
 // translation has always read them.
 struct Column {
     std::size_t first;
@@ -40,7 +40,7 @@ inline constexpr Column kProgrammingCommand{6, 90};
 inline constexpr Column kSettlementTender{7, 1};
 }  // namespace columns
 
-// The part of `line` a field covers (empty past the end of the line).
+// What of `line` a field covers (empty past the end of the line).
 std::string_view FieldOf(std::string_view line, Column column);
 
 // "PLU": one item sold. Texts are code page 1253 as the line holds them.
