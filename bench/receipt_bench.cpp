@@ -111,7 +111,7 @@ void BM_TranslateReceipt(benchmark::State& state) {
     const long long heapBefore = Heap().live.load();
     Heap().peak = heapBefore;
     for (auto _ : state) {
-        const auto result = printer.getdata(file, settings);
+        const auto result = printer.print(file, settings);
         benchmark::DoNotOptimize(result.error);
     }
     state.counters["commands"] =

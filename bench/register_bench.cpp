@@ -239,7 +239,7 @@ void BM_Receipt40At9600(benchmark::State& state) {
             break;
         }
         link.attachJournal(&record);
-        const auto result = printer.getdata(file, settings);
+        const auto result = printer.print(file, settings);
         link.attachJournal(nullptr);
         record.markSent();
         record.forget(record.jobs().back().id);

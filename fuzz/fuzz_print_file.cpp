@@ -118,9 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReceiptPrinter printer(link, ecrErrorText, converter, mikro, notices);
     printer.vatFile = vatFile.path();
 
-    const GetDataResult result = printer.getdata(printFile.path(), settings);
+    const PrintResult result = printer.print(printFile.path(), settings);
     Check(result.error == 0);
-    Check(!printer.FooterPending);
+    Check(printer.receiptState().footerLines.empty());
     // A file without a single line sends nothing.
     if (size == 2) Check(wire.written == 0);
     return 0;

@@ -118,7 +118,7 @@ int RunProgramCommand(Surface& surface, std::unique_ptr<SerialPort> port,
     ReceiptPrinter printer(run.link(), run.ecrErrorText(), converter, mikro, run.notices());
     printer.vatFile = run.workFile("vats.dat");
     run.notices().clearMessageShown();
-    const GetDataResult result = printer.getdata(programFile, ReceiptSettingsOf(run.settings()));
+    const PrintResult result = printer.print(programFile, ReceiptSettingsOf(run.settings()));
     if (result.error != 0) {
         run.notices().showMessage(
             texts::kJobError + std::to_string(result.error) + "\r" + result.description,

@@ -123,7 +123,7 @@ JobLoop::Outcome JobLoop::printFile(const std::string& path, const ReceiptSettin
                                     Mode mode) {
     const std::optional<FileContent> content = ReadFileContent(path);
     if (!content) {
-        const GetDataResult unreadable = UnreadablePrintFile(path);
+        const PrintResult unreadable = UnreadablePrintFile(path);
         showJobError(unreadable.error, unreadable.description);
         return Outcome::kFailed;
     }
@@ -170,7 +170,7 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     core_.link.attachJournal(&core_.jobs);
     // Only what was recorded of the file goes out: lines the host appends meanwhile are no part
     // of this receipt.
-    const GetDataResult result = core_.printer.getdata(job.path, job.settings, job.content.size);
+    const PrintResult result = core_.printer.print(job.path, job.settings, job.content.size);
     core_.link.attachJournal(nullptr);
     const RecordedJob* now = core_.jobs.unfinished();
     const bool messageShown = core_.notices.messageShown() || (now != nullptr && now->messageShown);

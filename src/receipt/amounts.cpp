@@ -1,12 +1,10 @@
 #include "receipt/amounts.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
 
 #include "greek/cp1253.h"
-#include "receipt/receipt_line.h"
 
 namespace varkon {
 
@@ -27,12 +25,6 @@ std::string StripAmount(std::string_view text) {
         if (c != '.' && c != ',' && c != ' ') out += c;
     }
     return out;
-}
-
-void calc(std::string& price, std::string& discount, std::string& addon) {
-    if (!price.empty() && price != "0") price = StripAmount(price);
-    if (!discount.empty()) discount = StripAmount(discount);
-    if (!addon.empty()) addon = StripAmount(addon);
 }
 
 double LeadingNumber(std::string_view text) {
@@ -153,35 +145,6 @@ bool IsZeroSubtotal(std::string_view amount) {
         }
     }
     return digits && !nonZero;
-}
-
-ModifierValue ReadModifierValue(std::string_view value) {
-    ModifierValue out;
-    const bool minus = !value.empty() && value.front() == '-';
-    if (!value.empty() && value.back() == '%') {
-        value.remove_suffix(1);
-        if (minus) {
-            std::string_view rest = value.substr(1);
-            rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
-            out.linetype = ReceiptLine::kPercentDiscount;
-            out.value = std::string(rest);
-            out.handOver = !out.value.empty() && LeadingNumber(out.value) != 0;
-        } else {
-            out.linetype = ReceiptLine::kPercentSurcharge;
-            out.value = std::string(value);
-            out.handOver = !out.value.empty() && out.value != "0";
-        }
-        return out;
-    }
-    out.handOver = true;
-    if (minus) {
-        out.linetype = ReceiptLine::kAmountDiscount;
-        out.value = std::string(TrimBlanks(value.substr(1, 8)));
-    } else {
-        out.linetype = ReceiptLine::kAmountSurcharge;
-        out.value = std::string(value);
-    }
-    return out;
 }
 
 }  // namespace varkon

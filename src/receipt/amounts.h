@@ -12,9 +12,6 @@ namespace varkon {
 // Trims the text and deletes every ".", "," and blank: 1.234,50 becomes 123450.
 std::string StripAmount(std::string_view text);
 
-// Rewrites the three texts in place into register form (a price of "0" or "" stays as it is).
-void calc(std::string& price, std::string& discount, std::string& addon);
-
 // The leading number of a text, as a reader of "12abc" sees 12: blanks skipped, an optional sign,
 // digits, optionally "." and more digits. 0 when the text does not begin with a number.
 double LeadingNumber(std::string_view text);
@@ -41,14 +38,5 @@ std::string QuantityDisplayText(std::string_view quantity);
 
 // True when the trimmed subtotal is a number equal to zero ("0.00", "0,00", "0").
 bool IsZeroSubtotal(std::string_view amount);
-
-// A modifier record's value (trimmed, separators removed) read as one of the four line
-// adjustments. `handOver` is false for a percentage that is empty or zero.
-struct ModifierValue {
-    int linetype = 0;  // ReceiptLine::kPercentDiscount ... kAmountSurcharge
-    std::string value;
-    bool handOver = false;
-};
-ModifierValue ReadModifierValue(std::string_view value);
 
 }  // namespace varkon

@@ -1,16 +1,13 @@
 #include "receipt/receipt_printer.h"
 
 #include <algorithm>
-#include <cmath>
 #include <system_error>
-#include <vector>
+#include <variant>
 
 #include "greek/cp1253.h"
 #include "greek/register_text.h"
 #include "platform/files.h"
-#include "receipt/amounts.h"
 #include "receipt/print_file_reader.h"
-#include "receipt/receipt_line.h"
 
 namespace varkon {
 
@@ -19,6 +16,9 @@ namespace {
 const char* const kFileNotFoundText = "Το αρχείο δεν βρέθηκε";
 const char* const kFileAccessText = "Σφάλμα πρόσβασης στο αρχείο";
 const char* const kUnknownVatCategory = "Ανύπαρκτη κατηγορία ΦΠΑ ";
+const char* const kBadPrice = "Λανθασμένη τιμή είδους, το είδος δεν πουλήθηκε: ";
+const char* const kPrintingStatus = "Εκτυπωση Ενεργή.. Παρακαλώ Περιμένετε";
+const char* const kPrintingCaption = "Varkon - Eκτυπώνει";  // Latin E, as the window always had it
 const char* const kReadAsUtf8 =
     "Το αρχείο εκτύπωσης είναι σε UTF-8 και μετατρέπεται σε κωδικοσελίδα 1253 : ";
 const char* const kReadAsMixed =
@@ -28,48 +28,19 @@ const char* const kReadAsMixed =
 // The counting pass lets the window paint this often.
 constexpr std::size_t kLinesPerRepaint = 512;
 
-// A fixed-column field: 1-based column, width; whatever part of it the line holds.
-std::string_view Field(std::string_view line, std::size_t column, std::size_t width) {
-    const std::size_t start = column - 1;
-    if (start >= line.size()) return {};
-    return line.substr(start, width);
-}
-
-std::string Trimmed(std::string_view text) {
-    return std::string(TrimBlanks(text));
-}
-
-// Direct department sales: the register's keys for departments 10 to 16 skip E and F.
-std::string DepartmentKey(const std::string& department) {
-    static const std::pair<const char*, const char*> kKeys[] = {
-        {"10", "0"}, {"11", "A"}, {"12", "B"}, {"13", "C"}, {"14", "D"}, {"15", "G"}, {"16", "H"},
-    };
-    for (const auto& [number, key] : kKeys) {
-        if (department == number) return key;
-    }
-    return department;
-}
-
-GetDataResult FileError(PrintFileReader::Status status) {
+PrintResult FileError(PrintFileReader::Status status) {
     if (status == PrintFileReader::Status::kNotFound) return {kErrFileNotFound, kFileNotFoundText};
     return {kErrCannotRead, kFileAccessText};
 }
 
 }  // namespace
 
-GetDataResult UnreadablePrintFile(const std::string& file) {
+PrintResult UnreadablePrintFile(const std::string& file) {
     std::error_code ec;
     const bool exists = std::filesystem::exists(ToFsPath(file), ec);
     return FileError(exists ? PrintFileReader::Status::kUnreadable
                             : PrintFileReader::Status::kNotFound);
 }
-
-// What one file's translation carries from record to record.
-struct ReceiptPrinter::FileState {
-    ReceiptLine line;
-    int TenderCount = 0;
-    std::vector<std::string> FooterLines;
-};
 
 ReceiptPrinter::ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText,
                                TextConverter& converter, GreekMikro& mikro, ReceiptNotices& notices)
@@ -77,13 +48,12 @@ ReceiptPrinter::ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText,
       ecrErrorText_(ecrErrorText),
       converter_(converter),
       mikro_(mikro),
-      notices_(notices),
-      sender_(link, ecrErrorText, notices) {}
+      notices_(notices) {}
 
-GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSettings& settings,
-                                      std::optional<std::uint64_t> bytes) {
+PrintResult ReceiptPrinter::print(const std::string& file, const ReceiptSettings& settings,
+                                  std::optional<std::uint64_t> bytes) {
     // A receipt that failed half-way must not leave its footer on the next customer's receipt.
-    FooterPending = false;
+    state_ = ReceiptState{};
     const std::filesystem::path path = ToFsPath(file);
 
     std::size_t lines = 0;
@@ -113,7 +83,6 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
     if (mixed) notices_.showStatus(kReadAsMixed + Cp1253ToUtf8(file));
     const double maximum = lines == 0 ? 1.0 : static_cast<double>(lines);
     notices_.setProgressMax(maximum);
-    ZeroSubtotal = true;
 
     PrintFileReader reader;
     const auto status = reader.open(path);
@@ -121,7 +90,6 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
     if (bytes) reader.limitTo(*bytes);
     if (utf8) reader.readAsUtf8();
     if (mixed) reader.readAsMixed();
-    FileState state;
     double progress = 0;
     std::size_t lineNumber = 0;
     std::size_t records = 0;
@@ -129,205 +97,83 @@ GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSett
     while (reader.next(text)) {
         ++lineNumber;
         lineNumber_ = lineNumber;
-        ReceiptLine& line = state.line;
-        line.price.clear();
-        line.discount.clear();
-        line.addon.clear();
-        line.percentdis.clear();
-        line.percentadd.clear();
-        line.vat.clear();
         // The file may have grown since it was counted; the bar stops at its end.
         progress = std::min(progress + 1, maximum);
         notices_.setProgress(progress);
-        if (translate(text, state, settings)) ++records;
-        if (link_.sendingStopped()) return GetDataResult{0, {}, lineNumber};
+        if (!printLine(text, settings, records)) return PrintResult{0, {}, lineNumber};
     }
     if (reader.failed()) return FileError(PrintFileReader::Status::kUnreadable);
 
-    if (FooterPending) {
-        footer(state);
-        FooterPending = false;
+    if (!state_.footerLines.empty()) {
+        const Sent sent = send(FooterCommands(state_));
+        state_.footerLines.clear();
         // The footer follows the last line: a stop in it is told at that line.
-        if (link_.sendingStopped())
-            return GetDataResult{0, {}, std::max<std::size_t>(lineNumber, 1)};
+        if (sent.stopped) return PrintResult{0, {}, std::max<std::size_t>(lineNumber, 1)};
     }
-    return GetDataResult{0, {}, 0, records, settlementRefusedAtLine_};
+    return PrintResult{0, {}, 0, records, settlementRefusedAtLine_};
 }
 
-bool ReceiptPrinter::translate(std::string_view text, FileState& state,
-                               const ReceiptSettings& settings) {
-    const std::string_view keyword = Field(text, 2, 3);
-    const bool comments = settings.comments;
-    bool record = false;
-    auto is = [&record](bool match) {
-        record = record || match;
-        return match;
-    };
-
-    if (is(UpperCp1253(keyword) == "MKZ")) notices_.runDailyZReport();
-    if (is(UpperCp1253(keyword) == "PLU")) sale(text, state, settings);
-    if (is(keyword == "dis")) discount(text, state, settings);
-    if (is(keyword == "sut")) ZeroSubtotal = IsZeroSubtotal(Field(text, 7, 10));
-    if (is(keyword == "mod")) modifier(text, state, settings);
-    if (is(Field(text, 2, 2) == "to")) tender(text, state, settings);
-    if (is(keyword == "com") && comments) comment(text, settings);
-    if (is(keyword == "foo") && comments) {
-        state.FooterLines.push_back(PrepareFooterText(mikro_, Field(text, 7, 18)));
-        FooterPending = true;
+bool ReceiptPrinter::printLine(std::string_view text, const ReceiptSettings& settings,
+                               std::size_t& records) {
+    const ParseResult parsed = ParseRecord(text);
+    // A line with a keyword counts, whatever the settings and its fields make of it.
+    if (!std::holds_alternative<NotARecord>(parsed)) ++records;
+    KeyCommands keys;
+    if (const auto* record = std::get_if<PrintRecord>(&parsed)) {
+        keys = KeyCommandsFor(*record, prepareTexts(*record, settings), settings, state_);
+        tell(keys, *record);
     }
-    if (is(keyword == "PRG" || keyword == "prg")) programming(text, state, settings);
-    if (is(LowerCp1253(keyword) == "pay")) settlement(text);
-    return record;
+    const Sent sent = send(keys);
+    // Quiet, yet a refusal of the settlement leaves the receipt open there: the job failed.
+    if (sent.refused && settlementRefusedAtLine_ == 0) settlementRefusedAtLine_ = lineNumber_;
+    return !sent.stopped;
 }
 
-void ReceiptPrinter::sale(std::string_view text, FileState& state,
-                          const ReceiptSettings& settings) {
-    ReceiptLine& line = state.line;
-    line.linetype = ReceiptLine::kSale;
-    const std::string_view price = Field(text, 57, 9);
-    line.price = price == "      " ? std::string("1") : Trimmed(price);
-    line.quantity = Trimmed(Field(text, 48, 7));
-
-    if (settings.itemCodes == ItemCodes::kNumeric)
-        line.CODE = "N" + std::string(Field(text, 6, 14));
-    if (settings.itemCodes == ItemCodes::kArticle)
-        line.CODE = "A" + std::string(Field(text, 6, 14));
-
-    // Register types other than pos21 read the 24 description columns.
-    const bool pos21 = settings.pos21;
-    std::string description;
-    if (settings.printDescription) description = UpperCp1253(Field(text, 20, pos21 ? 20 : 24));
-    if (settings.quantityInDescription && line.quantity != "1.000") {
-        if (pos21) {
-            const std::string shown = QuantityDisplayText(line.quantity);
-            const std::size_t room = IsWholeQuantity(line.quantity) ? 18 : 17;
-            const std::size_t kept = room > shown.size() ? room - shown.size() : 0;
-            description = (shown + "* " + description.substr(0, kept)).substr(0, 20);
-        } else {
-            description = description.substr(0, 24);
-        }
+// The text chain may call the converter, and a sale's category comes from the VAT table file:
+// both are worked out here, in the order the translation has always done them.
+PreparedTexts ReceiptPrinter::prepareTexts(const PrintRecord& record,
+                                           const ReceiptSettings& settings) {
+    PreparedTexts texts;
+    if (const auto prepare = TextToPrepareFor(record, settings)) {
+        using Chain = TextToPrepare::Chain;
+        texts.text = prepare->chain == Chain::kFooter
+                         ? PrepareFooterText(mikro_, prepare->text)
+                         : PrepareRegisterText(converter_, mikro_, prepare->text,
+                                               prepare->chain == Chain::kSaleDescription);
     }
-    line.char_ = PrepareRegisterText(converter_, mikro_, description, true);
-
-    std::string key = VatCategory(TrimBlanks(Field(text, 69, 5)), vatFile);
-    if (settings.departments) {
-        std::string department = Trimmed(Field(text, 74, 3));
-        if (!department.empty()) key = std::move(department);
+    if (const auto* sale = std::get_if<SaleRecord>(&record)) {
+        texts.vatCategory = VatCategory(sale->vatRate, vatFile);
     }
-    key = DepartmentKey(key);
-    if (key.empty()) {
+    return texts;
+}
+
+// What the operator sees of a record, before its commands go out.
+void ReceiptPrinter::tell(const KeyCommands& keys, const PrintRecord& record) {
+    if (keys.announce) {
+        notices_.showStatus(kPrintingStatus);
+        notices_.showCaption(kPrintingCaption);
+        notices_.repaint();
+    }
+    if (keys.warning == SaleWarning::kUnknownVatCategory) {
         notices_.showMessage(kUnknownVatCategory, kMsgExclamation);
-        return;
     }
-    line.vat = key;
-    sender_.comms(line, settings, ZeroSubtotal);
+    if (keys.warning == SaleWarning::kBadPrice) {
+        const std::string& price = std::get<SaleRecord>(record).price;
+        notices_.showMessage(kBadPrice + Cp1253ToUtf8(price), kMsgExclamation);
+    }
+    if (keys.dailyZReport) notices_.runDailyZReport();
 }
 
-void ReceiptPrinter::discount(std::string_view text, FileState& state,
-                              const ReceiptSettings& settings) {
-    ReceiptLine& line = state.line;
-    line.linetype = ReceiptLine::kSubtotalAdjustment;
-    line.discount = Trimmed(Field(text, 7, 8));
-    calc(line.price, line.discount, line.addon);
-    // A negative discount is a surcharge on the subtotal.
-    if (!line.discount.empty() && line.discount.front() == '-') {
-        line.addon = line.discount.substr(1, 7);
-        line.discount.clear();
-        calc(line.price, line.discount, line.addon);
+// The one place that talks to the link: the record's commands in order, then whether the
+// receipt's sending has stopped.
+ReceiptPrinter::Sent ReceiptPrinter::send(const KeyCommands& keys) {
+    Sent sent;
+    for (const KeyCommand& command : keys.commands) {
+        link_.SendCommand(command.text, ecrErrorText_, command.quiet);
+        sent.refused = sent.refused || (keys.closesReceipt && link_.lastRefused());
     }
-    sender_.comms(line, settings, ZeroSubtotal);
-}
-
-void ReceiptPrinter::modifier(std::string_view text, FileState& state,
-                              const ReceiptSettings& settings) {
-    ReceiptLine& line = state.line;
-    std::string value;
-    for (char c : TrimBlanks(Field(text, 7, 9))) {
-        if (c != ',' && c != '.') value += c;
-    }
-    ModifierValue modifier = ReadModifierValue(value);
-    line.linetype = modifier.linetype;
-    switch (modifier.linetype) {
-        case ReceiptLine::kPercentDiscount:
-            line.percentdis = std::move(modifier.value);
-            break;
-        case ReceiptLine::kPercentSurcharge:
-            line.percentadd = std::move(modifier.value);
-            break;
-        case ReceiptLine::kAmountDiscount:
-            line.discount = std::move(modifier.value);
-            break;
-        default:
-            line.addon = std::move(modifier.value);
-            break;
-    }
-    line.char_.clear();
-    if (!settings.pos21) {
-        line.char_ =
-            PrepareRegisterText(converter_, mikro_, TrimBlanks(Field(text, 17, 24)), false);
-    }
-    if (modifier.handOver) sender_.comms(line, settings, ZeroSubtotal);
-}
-
-void ReceiptPrinter::tender(std::string_view text, FileState& state,
-                            const ReceiptSettings& settings) {
-    ReceiptLine& line = state.line;
-    ++state.TenderCount;
-    line.linetype = ReceiptLine::kTender;
-    if (settings.settlement == Settlement::kSecondCurrency) {
-        // The register takes the whole payment from the subtotal: only the first tender counts.
-        line.total = "2";
-        line.price.clear();
-        if (state.TenderCount == 1) sender_.comms(line, settings, ZeroSubtotal);
-        return;
-    }
-    line.total = std::string(Field(text, 8, 1));
-    line.price = std::string(Field(text, 11, 9));
-    if (line.total.empty() || line.price.empty() || line.price == " ") return;
-    line.price = Trimmed(line.price);
-    calc(line.price, line.discount, line.addon);
-    sender_.comms(line, settings, ZeroSubtotal);
-}
-
-void ReceiptPrinter::comment(std::string_view text, const ReceiptSettings& settings) {
-    const std::size_t width = settings.pos21 ? 20 : 24;
-    const std::string prepared =
-        PrepareRegisterText(converter_, mikro_, UpperCp1253(Field(text, 7, width)), false);
-    send("KXCO " + prepared.substr(0, 20), false);
-    send("KXCO " + std::string(20, '-'), false);
-}
-
-void ReceiptPrinter::programming(std::string_view text, FileState& state,
-                                 const ReceiptSettings& settings) {
-    ReceiptLine& line = state.line;
-    line.linetype = ReceiptLine::kRaw;
-    std::string command = UpperCp1253(TrimBlanks(Field(text, 6, 90)));
-    if (command.rfind("KY", 0) != 0) command = "KP" + command;
-    line.char_ = PrepareRegisterText(converter_, mikro_, command, false);
-    sender_.comms(line, settings, ZeroSubtotal);
-}
-
-void ReceiptPrinter::settlement(std::string_view text) {
-    for (const std::string& command :
-         {"KXT" + std::string(Field(text, 7, 1)), std::string("KXCL")}) {
-        send(command, true);
-        // Quiet, yet a refusal here leaves the receipt open on the register: the job failed.
-        if (link_.lastRefused() && settlementRefusedAtLine_ == 0) {
-            settlementRefusedAtLine_ = lineNumber_;
-        }
-    }
-}
-
-void ReceiptPrinter::footer(const FileState& state) {
-    send("KXCO " + std::string(18, '-'), true);
-    for (const std::string& footerLine : state.FooterLines) {
-        send("KXCO " + footerLine + "\r\n", false);
-    }
-    for (int i = 0; i < 5; ++i) send("KXCO", false);
-}
-
-void ReceiptPrinter::send(const std::string& command, bool quiet) {
-    link_.SendCommand(command, ecrErrorText_, quiet);
+    sent.stopped = link_.sendingStopped();
+    return sent;
 }
 
 }  // namespace varkon

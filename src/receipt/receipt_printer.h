@@ -1,8 +1,8 @@
-// ReceiptPrinter reads one print file of the host application and puts it on the register: it
-// recognises every record, translates it into key commands and sends them as it reads, so the
-// register prints while the file is still being read. It owns the receipt flags that outlive one
-// record (ZeroSubtotal, FooterPending); the engine owns the printer and answers its
-// ReceiptNotices.
+// ReceiptPrinter reads one print file of the host application and puts it on the register: line
+// by line it parses the record (print_record), prepares its text, turns it into key commands
+// (key_commands) and sends them as it reads, so the register prints while the file is still being
+// read. It owns the state of the receipt being printed; the engine owns the printer and answers
+// its ReceiptNotices.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,7 @@
 #include "greek/text_converter.h"
 #include "link/fiscal_tec_module.h"
 #include "link/notices.h"
-#include "receipt/receipt_sender.h"
+#include "receipt/key_commands.h"
 
 namespace varkon {
 
@@ -25,10 +25,10 @@ namespace varkon {
 inline constexpr int kErrFileNotFound = 53;
 inline constexpr int kErrCannotRead = 75;
 
-// Outcome of getdata: error 0 when the whole file was read and translated. Otherwise a file
+// Outcome of print: error 0 when the whole file was read and translated. Otherwise a file
 // error number (53 not found, 75 cannot be read) and a Greek (UTF-8) description for the
 // operator; what was sent before the failure stays sent.
-struct GetDataResult {
+struct PrintResult {
     int error = 0;
     std::string description;
     // Not 0 when the sending stopped at a command of this line of the file (1-based) because the
@@ -51,8 +51,8 @@ class ReceiptNotices : public virtual Notices {
     virtual void runDailyZReport() = 0;
 };
 
-// The outcome getdata gives for a file it cannot open: 53 when it is missing, else 75.
-GetDataResult UnreadablePrintFile(const std::string& file);
+// The outcome print gives for a file it cannot open: 53 when it is missing, else 75.
+PrintResult UnreadablePrintFile(const std::string& file);
 
 class ReceiptPrinter {
   public:
@@ -63,38 +63,36 @@ class ReceiptPrinter {
     // progress bar Indicator, once to translate and send it. It stops at the first line whose
     // command the link could not get answered (see FiscalTecModule::sendingStopped).
     // `bytes`: only so many of the file's first bytes are sent, what the job recorded of it.
-    GetDataResult getdata(const std::string& file, const ReceiptSettings& settings,
-                          std::optional<std::uint64_t> bytes = std::nullopt);
+    PrintResult print(const std::string& file, const ReceiptSettings& settings,
+                      std::optional<std::uint64_t> bytes = std::nullopt);
 
-    bool ZeroSubtotal = true;
-    bool FooterPending = false;
+    // The receipt being printed, or the last one; a new print starts from a fresh state.
+    const ReceiptState& receiptState() const { return state_; }
 
     // The VAT table a sale's rate is looked up in.
     std::filesystem::path vatFile = kVatFile;
 
   private:
-    struct FileState;
+    struct Sent {
+        bool refused = false;  // the register refused a command that closes the receipt
+        bool stopped = false;  // the link's sending of this receipt has stopped
+    };
 
-    // Translates one line; false when it is no record at all.
-    bool translate(std::string_view text, FileState& state, const ReceiptSettings& settings);
-    void sale(std::string_view text, FileState& state, const ReceiptSettings& settings);
-    void discount(std::string_view text, FileState& state, const ReceiptSettings& settings);
-    void modifier(std::string_view text, FileState& state, const ReceiptSettings& settings);
-    void tender(std::string_view text, FileState& state, const ReceiptSettings& settings);
-    void comment(std::string_view text, const ReceiptSettings& settings);
-    void programming(std::string_view text, FileState& state, const ReceiptSettings& settings);
-    void settlement(std::string_view text);
-    void footer(const FileState& state);
-    void send(const std::string& command, bool quiet);
+    // Puts one line on the register; false when the sending stopped.
+    bool printLine(std::string_view text, const ReceiptSettings& settings, std::size_t& records);
+    PreparedTexts prepareTexts(const PrintRecord& record, const ReceiptSettings& settings);
+    void tell(const KeyCommands& keys, const PrintRecord& record);
+    // The one function that calls the link: every command, then whether the sending stopped.
+    Sent send(const KeyCommands& keys);
 
     FiscalTecModule& link_;
     std::string& ecrErrorText_;
     TextConverter& converter_;
     GreekMikro& mikro_;
     ReceiptNotices& notices_;
-    ReceiptSender sender_;
+    ReceiptState state_;
     std::size_t lineNumber_ = 0;               // the line being translated
-    std::size_t settlementRefusedAtLine_ = 0;  // see GetDataResult
+    std::size_t settlementRefusedAtLine_ = 0;  // see PrintResult
 };
 
 }  // namespace varkon

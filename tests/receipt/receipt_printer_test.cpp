@@ -24,6 +24,13 @@ std::string Sale(const std::string& description, const std::string& quantity = "
            department + "\r\n";
 }
 
+// A journal that cannot record any answer: the sending stops after the first command.
+class UnrecordableJournal final : public CommandJournal {
+  public:
+    bool answeredBefore() override { return false; }
+    bool answered() override { return false; }
+};
+
 std::string Blanks(std::size_t n) {
     return std::string(n, ' ');
 }
@@ -32,7 +39,7 @@ TEST(ReceiptPrinter, SampleReceiptGoesOnTheWireByteForByte) {
     ReceiptRig rig;
     EXPECT_EQ(8u, rig.print(kSampleReceipt).records);
     EXPECT_EQ(kSampleWire, rig.wire->bytes);
-    EXPECT_FALSE(rig.printer.ZeroSubtotal);
+    EXPECT_FALSE(rig.printer.receiptState().subtotalZero);
     EXPECT_TRUE(rig.notices.boxes.empty());
     EXPECT_EQ(8, rig.notices.progressMax);
     EXPECT_EQ(8, rig.notices.progress);
@@ -83,6 +90,17 @@ TEST(ReceiptPrinter, SaleFieldsCodesAndCategories) {
     EXPECT_EQ(0, departments.print(file).error);
     EXPECT_EQ((Commands{"KX100R0", "KX100RA", "KX100RG", "KX100RH", "KX100R2"}),
               departments.wire->commands);
+}
+
+TEST(ReceiptPrinter, ABadPriceSellsNothingAndSaysWhichPrice) {
+    ReceiptRig rig;
+    rig.settings.CODEPR = "fals";
+    EXPECT_EQ(1u, rig.print(Sale("X", "-2.000", "1,5a")).records);
+    EXPECT_TRUE(rig.wire->commands.empty());
+    ASSERT_EQ(1u, rig.notices.boxes.size());
+    EXPECT_EQ("Λανθασμένη τιμή είδους, το είδος δεν πουλήθηκε: 1,5a", rig.notices.boxes[0].text);
+    EXPECT_EQ(48, rig.notices.boxes[0].style);
+    EXPECT_EQ("Εκτυπωση Ενεργή.. Παρακαλώ Περιμένετε", rig.notices.status);
 }
 
 TEST(ReceiptPrinter, QuantityInFrontOfTheDescriptionOnPos21Only) {
@@ -139,10 +157,17 @@ TEST(ReceiptPrinter, CommentsAndFootersFrameTheReceipt) {
               rig.wire->commands);
     EXPECT_TRUE(rig.notices.boxes.empty());  // settlement and footer frame are quiet
 
-    // A footer left pending by a file that failed half-way is dropped when the next starts.
+    // A footer left pending by a file whose sending stopped half-way is dropped when the next
+    // starts.
     rig.wire->commands.clear();
+    UnrecordableJournal journal;
+    rig.link.attachJournal(&journal);
+    EXPECT_EQ(2u, rig.print(" foo  OLD\r\n com  X\r\n").stoppedAtLine);
+    EXPECT_FALSE(rig.printer.receiptState().footerLines.empty());
+    rig.link.attachJournal(nullptr);
+    rig.wire->commands.clear();
+    rig.notices.boxes.clear();
     rig.wire->silent = {"KXCO HELLO"};
-    rig.printer.FooterPending = true;
     EXPECT_EQ(0, rig.print(" com  HELLO\r\n").error);
     EXPECT_EQ((Commands{"KXCO HELLO", "KXCO " + std::string(20, '-')}), rig.wire->commands);
     ASSERT_EQ(1u, rig.notices.boxes.size());  // comments are not quiet
@@ -253,7 +278,7 @@ TEST(ReceiptPrinter, AnyFileIsReadWithoutHarm) {
     const std::string file = std::string("\0P\0U\0\0\r\n", 8) + " dis      0.50\r" +
                              std::string(4 << 20, 'x') + "\n\x83\x80\x98\xAA\xE0\xFF\r\n" +
                              " dis      0.25";
-    const GetDataResult read = rig.print(file);
+    const PrintResult read = rig.print(file);
     EXPECT_EQ(0, read.error);
     EXPECT_EQ(2u, read.records);
     EXPECT_EQ((Commands{"KXST", "KXST", "KX- ", "KX050GE", "KXST", "KXST", "KX- ", "KX025GE"}),
@@ -267,12 +292,12 @@ TEST(ReceiptPrinter, AnyFileIsReadWithoutHarm) {
     EXPECT_EQ(1, rig.notices.progressMax);
 
     const std::size_t sent = rig.wire->bytes.size();
-    const GetDataResult missing =
-        rig.printer.getdata(FromFsPath(rig.dir / "no.prn"), ReceiptSettingsOf(rig.settings));
+    const PrintResult missing =
+        rig.printer.print(FromFsPath(rig.dir / "no.prn"), ReceiptSettingsOf(rig.settings));
     EXPECT_EQ(53, missing.error);
     EXPECT_EQ("Το αρχείο δεν βρέθηκε", missing.description);
-    EXPECT_EQ(
-        75, rig.printer.getdata(FromFsPath(rig.dir.path()), ReceiptSettingsOf(rig.settings)).error);
+    EXPECT_EQ(75,
+              rig.printer.print(FromFsPath(rig.dir.path()), ReceiptSettingsOf(rig.settings)).error);
     EXPECT_EQ(sent, rig.wire->bytes.size());
 }
 

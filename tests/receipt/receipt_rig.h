@@ -73,9 +73,9 @@ struct ReceiptRig {
         notices.onDailyZReport = [this] { reports.run(Report::kZDaily); };
     }
 
-    GetDataResult print(std::string_view content) {
+    PrintResult print(std::string_view content) {
         dir.write("print.prn", content);
-        return printer.getdata(FromFsPath(dir / "print.prn"), ReceiptSettingsOf(settings));
+        return printer.print(FromFsPath(dir / "print.prn"), ReceiptSettingsOf(settings));
     }
 };
 

@@ -28,9 +28,8 @@ TEST(ReceiptOnVirtualRegister, SampleReceiptArrivesByteForByte) {
         dir.write("print.prn", kSampleReceipt);
         if (link.EcrError == 0) {
             EXPECT_EQ(
-                0,
-                printer.getdata(FromFsPath(dir / "print.prn"), ReceiptSettingsOf(SampleSettings()))
-                    .error);
+                0, printer.print(FromFsPath(dir / "print.prn"), ReceiptSettingsOf(SampleSettings()))
+                       .error);
         }
         EXPECT_TRUE(notices.boxes.empty());
         link.ClosePort();
