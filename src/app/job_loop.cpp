@@ -58,7 +58,7 @@ void JobLoop::onJobTick() {
     }
     // End of tick: the port stays free between jobs, unless the stop action has just opened it
     // for the reports.
-    if (!core_.finished && core_.jobTimer.enabled) core_.link.ClosePort();
+    if (!core_.finished && core_.jobTimer.enabled) core_.link.close();
 }
 
 std::ofstream JobLoop::openJournal() {
@@ -80,7 +80,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
         const std::string resumed = unfinished->path;
         if (finishUnfinished(Mode::kSingleFile) != Outcome::kPrinted || resumed == path) {
             if (core_.finished) return;
-            core_.link.ClosePort();
+            core_.link.close();
             core_.endNow(resumed == path && !core_.jobs.unfinished() ? kExitNormal
                                                                      : kExitJobFailed);
             return;
@@ -100,7 +100,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
         showJobError(missing ? kErrFileNotFound : kErrCannotRead,
                      (missing ? texts::kPrintFileMissing : texts::kPrintFileUnreadable) +
                          Cp1253ToUtf8(path));
-        core_.link.ClosePort();
+        core_.link.close();
         core_.endNow(kExitJobFailed);
         return;
     }
@@ -108,14 +108,14 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     // freed it. Without it nothing could reach the register: the file waits, unread, and the
     // next tick tries again (the port is told once).
     if (!openPortForJob()) {
-        core_.link.ClosePort();
+        core_.link.close();
         return;
     }
     if (!runConverter(settings, path)) return;
 
     const Outcome outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kSingleFile);
     if (core_.finished) return;
-    core_.link.ClosePort();
+    core_.link.close();
     core_.endNow(outcome == Outcome::kPrinted ? kExitNormal : kExitJobFailed);
 }
 
@@ -145,10 +145,8 @@ void JobLoop::numberedFileJob(const ParamSettings& settings) {
 
 bool JobLoop::openPortForJob() {
     // An unplugged adapter is told once, not at every tick until it is back.
-    if (core_.link.PortHandle() == 0) {
-        core_.link.OpenPort(core_.portName, core_.baud, core_.ecrErrorText, portLost_);
-    }
-    portLost_ = core_.link.PortHandle() == -1;
+    if (core_.link.portState() == PortState::kClosed) core_.openPort(portLost_);
+    portLost_ = core_.link.portState() == PortState::kFailed;
     return !portLost_;
 }
 

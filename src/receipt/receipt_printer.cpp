@@ -71,14 +71,13 @@ struct ReceiptPrinter::FileState {
     std::vector<std::string> FooterLines;
 };
 
-ReceiptPrinter::ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText,
-                               TextConverter& converter, GreekMikro& mikro, ReceiptNotices& notices)
+ReceiptPrinter::ReceiptPrinter(RegisterLink& link, TextConverter& converter, GreekMikro& mikro,
+                               ReceiptNotices& notices)
     : link_(link),
-      ecrErrorText_(ecrErrorText),
       converter_(converter),
       mikro_(mikro),
       notices_(notices),
-      sender_(link, ecrErrorText, notices) {}
+      sender_(link, notices) {}
 
 GetDataResult ReceiptPrinter::getdata(const std::string& file, const ReceiptSettings& settings,
                                       std::optional<std::uint64_t> bytes) {
@@ -310,9 +309,8 @@ void ReceiptPrinter::programming(std::string_view text, FileState& state,
 void ReceiptPrinter::settlement(std::string_view text) {
     for (const std::string& command :
          {"KXT" + std::string(Field(text, 7, 1)), std::string("KXCL")}) {
-        send(command, true);
         // Quiet, yet a refusal here leaves the receipt open on the register: the job failed.
-        if (link_.lastRefused() && settlementRefusedAtLine_ == 0) {
+        if (send(command, true).refused() && settlementRefusedAtLine_ == 0) {
             settlementRefusedAtLine_ = lineNumber_;
         }
     }
@@ -326,8 +324,8 @@ void ReceiptPrinter::footer(const FileState& state) {
     for (int i = 0; i < 5; ++i) send("KXCO", false);
 }
 
-void ReceiptPrinter::send(const std::string& command, bool quiet) {
-    link_.SendCommand(command, ecrErrorText_, quiet);
+ExchangeResult ReceiptPrinter::send(const std::string& command, bool quiet) {
+    return link_.send(command, quiet);
 }
 
 }  // namespace varkon

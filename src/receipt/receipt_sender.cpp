@@ -39,7 +39,7 @@ std::string Part(const std::string& text, std::size_t from, std::size_t count) {
 }  // namespace
 
 void ReceiptSender::send(const std::string& command) {
-    link_.SendCommand(command, ecrErrorText_, false);
+    (void)link_.send(command);
 }
 
 void ReceiptSender::comms(ReceiptLine& line, const ReceiptSettings& settings, bool ZeroSubtotal) {

@@ -1,21 +1,20 @@
 // ReceiptSender holds `comms`, the step that turns one ReceiptLine into the register's key
 // commands and sends them one by one through the link. It keeps nothing between records; the
-// link, the engine's reply text and the notices belong to the caller.
+// link and the notices belong to the caller.
 #pragma once
 
 #include <string>
 
 #include "config/settings_values.h"
-#include "link/fiscal_tec_module.h"
-#include "link/notices.h"
+#include "link/register_link.h"
+#include "maintenance/operator_notices.h"
 #include "receipt/receipt_line.h"
 
 namespace varkon {
 
 class ReceiptSender {
   public:
-    ReceiptSender(FiscalTecModule& link, std::string& ecrErrorText, Notices& notices)
-        : link_(link), ecrErrorText_(ecrErrorText), notices_(notices) {}
+    ReceiptSender(RegisterLink& link, OperatorNotices& notices) : link_(link), notices_(notices) {}
 
     // Sends the record's commands. Rewrites `price` and `quantity` of a sale and resets
     // `linetype` to 0 after a line adjustment. ZeroSubtotal: the receipt's subtotal is zero or
@@ -31,9 +30,8 @@ class ReceiptSender {
     void subtotalAdjustment(const ReceiptLine& line);
     void lineAdjustment(ReceiptLine& line);
 
-    FiscalTecModule& link_;
-    std::string& ecrErrorText_;
-    Notices& notices_;
+    RegisterLink& link_;
+    OperatorNotices& notices_;
 };
 
 }  // namespace varkon

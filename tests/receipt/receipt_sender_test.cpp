@@ -24,8 +24,7 @@ Commands Sent(L& line, const char* curr = "0", const char* keyboff = "fals",
     ReceiptRig rig;
     rig.settings.curr = curr;
     rig.settings.keyboff = keyboff;
-    ReceiptSender(rig.link, rig.ecrErrorText, rig.notices)
-        .comms(line, ReceiptSettingsOf(rig.settings), ZeroSubtotal);
+    ReceiptSender(rig.link, rig.notices).comms(line, ReceiptSettingsOf(rig.settings), ZeroSubtotal);
     if (boxes) *boxes = rig.notices.boxes;
     return rig.wire->commands;
 }
