@@ -84,7 +84,7 @@ class CommandRun {
             }
             options_.sleepUntil(std::min(giveUp, now + options_.portRetry));
         }
-        // Once more aloud: the operator reads why in the link's own words.
+        // Once more aloud: the operator reads why in the open's own message.
         TellOpenOutcome(notices_, link_.open(settings_.Port, LineFormatForSpeed(settings_.Baud)),
                         settings_.Port);
         return false;

@@ -407,6 +407,22 @@ TEST_F(LinkTest, PacingPauseIsReadFromDelayInf) {
     }
 }
 
+// An operator may change delay.inf while the program runs: the pause is asked for after every
+// command, not once.
+TEST_F(LinkTest, PauseAfterACommandIsAskedForAfreshEveryTime) {
+    FakeRegister fake(Always({"\x04"}));
+    open(fake);
+    const auto timed = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        send("KXCL");
+        return std::chrono::steady_clock::now() - start;
+    };
+    dir.write("delay.inf", "300");
+    EXPECT_GE(timed(), 300ms);
+    dir.write("delay.inf", "0");
+    EXPECT_LT(timed(), 300ms);
+}
+
 TEST_F(LinkTest, HungUpPortEndsLikeASilentRegisterAndAFreshPortOpens) {
     {
         FakeRegister fake(Always({"\x04"}), 0);
