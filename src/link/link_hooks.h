@@ -1,8 +1,6 @@
-// LinkHooks: what the link needs from the layers above it while it works, declared here so that
-// it never reaches up to them: the window must paint while an exchange waits, a stop cuts the
-// wait short, and every exchange's outcome is handed up the moment it is known (before the pause
-// after the command), for the layer above to tell the operator what it must. The link shows
-// nothing itself; the engine implements these hooks, tests record them.
+// LinkHooks: what the link needs from the layers above while it works, declared here so that it
+// never reaches up: a repaint while an exchange waits, whether a stop was asked, and each
+// exchange's outcome the moment it is known. The engine implements them; tests record them.
 #pragma once
 
 #include "link/exchange_result.h"
