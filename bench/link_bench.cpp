@@ -9,7 +9,9 @@
 #include <string>
 #include <thread>
 
-#include "link/fiscal_tec_module.h"
+#include "config/line_format.h"
+#include "config/pacing_delay.h"
+#include "link/register_link.h"
 #include "support/quiet_notices.h"
 
 namespace {
@@ -26,10 +28,10 @@ void BM_SendCommandRoundTrip(benchmark::State& state) {
     const auto programDir =
         std::filesystem::temp_directory_path() / ("varkon-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(programDir);
-    varkon::FiscalTecModule link(notices, nullptr, varkon::LinkTimings{}, programDir);
-    std::string message;
-    link.OpenPort(slave, "9600", message, true);
-    if (link.EcrError != 0) {
+    // The link reads delay.inf before every pause, as the engine's does.
+    varkon::RegisterLink link(notices, nullptr, varkon::LinkTimings{},
+                              [&] { return varkon::ReadPacingDelay({}, programDir); });
+    if (link.open(slave, varkon::LineFormatForSpeed("9600")) != varkon::PortOpening::kOpened) {
         state.SkipWithError("the port did not open");
         ::close(master);
         return;
@@ -48,15 +50,13 @@ void BM_SendCommandRoundTrip(benchmark::State& state) {
         }
     });
 
-    std::string reply;
     for (auto _ : state) {
-        link.SendCommand("KX1T1", reply, false);
-        if (link.EcrError != 0) {
+        if (!link.send("KX1T1").ok()) {
             state.SkipWithError("no answer");
             break;
         }
     }
-    link.ClosePort();
+    link.close();
     peer.join();
     ::close(master);
     std::filesystem::remove_all(programDir);

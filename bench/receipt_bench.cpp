@@ -16,9 +16,10 @@
 
 #include "bench_receipt.h"
 #include "bench_support.h"
+#include "config/pacing_delay.h"
 #include "config/vat_table.h"
 #include "greek/cp1253.h"
-#include "link/fiscal_tec_module.h"
+#include "link/register_link.h"
 #include "platform/files.h"
 #include "receipt/receipt_printer.h"
 
@@ -38,7 +39,10 @@ HeapCount& Heap() {
 class InstantPort final : public varkon::SerialPort {
   public:
     explicit InstantPort(long long& commands) : commands_(commands) {}
-    int open(const std::string&, const std::string&) override { return 0; }
+    varkon::PortOpening open(const std::string&,
+                             const std::optional<varkon::LineFormat>&) override {
+        return varkon::PortOpening::kOpened;
+    }
     bool isOpen() const override { return true; }
     void close() override {}
     bool write(std::string_view bytes) override {
@@ -98,12 +102,13 @@ void BM_TranslateReceipt(benchmark::State& state) {
 
     varkon::bench::QuietNotices notices;
     long long commands = 0;
-    varkon::FiscalTecModule link(notices, std::make_unique<InstantPort>(commands),
-                                 varkon::LinkTimings{}, dir.path());
-    std::string ecrErrorText;
+    // The link reads delay.inf before every pause, as the engine's does.
+    varkon::RegisterLink link(notices, std::make_unique<InstantPort>(commands),
+                              varkon::LinkTimings{},
+                              [&] { return varkon::ReadPacingDelay({}, dir.path()); });
     varkon::Cnv437869G converter;
     varkon::GreekMikro mikro;
-    varkon::ReceiptPrinter printer(link, ecrErrorText, converter, mikro, notices);
+    varkon::ReceiptPrinter printer(link, converter, mikro, notices);
     printer.vatFile = dir / "vats.dat";
     const varkon::ReceiptSettings settings = varkon::bench::BenchReceiptSettings();
     const std::string file = varkon::FromFsPath(dir / "print.prn");

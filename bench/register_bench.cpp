@@ -17,9 +17,11 @@
 #include "app/job_record.h"
 #include "bench_receipt.h"
 #include "bench_support.h"
+#include "config/line_format.h"
+#include "config/pacing_delay.h"
 #include "config/vat_table.h"
 #include "greek/cp1253.h"
-#include "link/fiscal_tec_module.h"
+#include "link/register_link.h"
 #include "platform/files.h"
 #include "receipt/receipt_printer.h"
 
@@ -66,8 +68,8 @@ class BareClient {
 class CountingPort final : public SerialPort {
   public:
     explicit CountingPort(std::unique_ptr<SerialPort> port) : port_(std::move(port)) {}
-    int open(const std::string& name, const std::string& settings) override {
-        return port_->open(name, settings);
+    PortOpening open(const std::string& name, const std::optional<LineFormat>& format) override {
+        return port_->open(name, format);
     }
     bool isOpen() const override { return port_->isOpen(); }
     void close() override { port_->close(); }
@@ -102,11 +104,12 @@ void BM_CommandOverhead(benchmark::State& state) {
         return;
     }
     QuietNotices notices;
-    FiscalTecModule link(notices, nullptr, LinkTimings{}, programDir.path());
-    std::string message, reply;
-    link.OpenPort(viaLink.device, "9600", message, true);
+    // The link reads delay.inf before every pause, as the engine's does.
+    RegisterLink link(notices, nullptr, LinkTimings{},
+                      [&] { return ReadPacingDelay({}, programDir.path()); });
+    const PortOpening opened = link.open(viaLink.device, LineFormatForSpeed("9600"));
     BareClient bare(viaBare.device);
-    if (link.EcrError != 0) {
+    if (opened != PortOpening::kOpened) {
         state.SkipWithError("the port did not open");
         return;
     }
@@ -117,7 +120,7 @@ void BM_CommandOverhead(benchmark::State& state) {
     }
     link.attachJournal(&record);
     for (int i = 0; i < 100; ++i) {  // warm both paths up
-        link.SendCommand("KXCL", reply, true);
+        (void)link.send("KXCL", true);
         bare.ask("KXCL\r");
     }
 
@@ -126,9 +129,10 @@ void BM_CommandOverhead(benchmark::State& state) {
     for (auto _ : state) {
         Clock::time_point t[4];
         bool answered = true;
+        ExchangeResult result;
         if (linkFirst) {
             t[0] = Clock::now();
-            link.SendCommand("KXCL", reply, true);
+            result = link.send("KXCL", true);
             t[1] = t[2] = Clock::now();
             answered = bare.ask("KXCL\r");
             t[3] = Clock::now();
@@ -136,10 +140,10 @@ void BM_CommandOverhead(benchmark::State& state) {
             t[2] = Clock::now();
             answered = bare.ask("KXCL\r");
             t[3] = t[0] = Clock::now();
-            link.SendCommand("KXCL", reply, true);
+            result = link.send("KXCL", true);
             t[1] = Clock::now();
         }
-        if (link.EcrError != 0 || !answered) {
+        if (!result.ok() || !answered) {
             state.SkipWithError("no answer");
             break;
         }
@@ -149,7 +153,7 @@ void BM_CommandOverhead(benchmark::State& state) {
         extraUs.push_back(linkUs.back() - bareUs.back());
         state.SetIterationTime(linkUs.back() / 1e6);
     }
-    link.ClosePort();
+    link.close();
     state.counters["send_median_us"] = Median(linkUs);
     state.counters["send_p99_us"] = Percentile(linkUs, 0.99);
     state.counters["bare_median_us"] = Median(bareUs);
@@ -214,16 +218,15 @@ void BM_Receipt40At9600(benchmark::State& state) {
     }
     auto port = std::make_unique<CountingPort>(MakeSerialPort(LinkTimings{}));
     CountingPort& line = *port;
-    FiscalTecModule link(notices, std::move(port), LinkTimings{}, dir.path());
-    std::string message, ecrErrorText;
-    link.OpenPort(sim.device, "9600", message, true);
-    if (link.EcrError != 0) {
+    RegisterLink link(notices, std::move(port), LinkTimings{},
+                      [&] { return ReadPacingDelay({}, dir.path()); });
+    if (link.open(sim.device, LineFormatForSpeed("9600")) != PortOpening::kOpened) {
         state.SkipWithError("the port did not open");
         return;
     }
     Cnv437869G converter;
     GreekMikro mikro;
-    ReceiptPrinter printer(link, ecrErrorText, converter, mikro, notices);
+    ReceiptPrinter printer(link, converter, mikro, notices);
     printer.vatFile = dir / "vats.dat";
     const ReceiptSettings settings = BenchReceiptSettings();
     const std::string file = FromFsPath(dir / "print.prn");
@@ -244,7 +247,7 @@ void BM_Receipt40At9600(benchmark::State& state) {
         record.markSent();
         record.forget(record.jobs().back().id);
         const auto end = Clock::now();
-        if (result.error != 0 || notices.boxes != 0 || link.EcrError != 0) {
+        if (result.error != 0 || notices.boxes != 0 || result.stoppedAtLine != 0) {
             state.SkipWithError("the receipt did not go through");
             break;
         }
@@ -258,7 +261,7 @@ void BM_Receipt40At9600(benchmark::State& state) {
         ratios.push_back(takenMs.back() / limit);
         state.SetIterationTime(takenMs.back() / 1000.0);
     }
-    link.ClosePort();
+    link.close();
     state.counters["receipt_median_ms"] = Median(takenMs);
     state.counters["receipt_max_ms"] = Percentile(takenMs, 1.0);
     state.counters["limit_ms"] = Median(limitMs);

@@ -24,7 +24,7 @@
 #include "fuzz_support.h"
 #include "greek/greek_mikro.h"
 #include "greek/text_converter.h"
-#include "link/fiscal_tec_module.h"
+#include "link/register_link.h"
 #include "maintenance/reports.h"
 #include "receipt/receipt_printer.h"
 #include "support/quiet_notices.h"
@@ -40,7 +40,10 @@ void Check(bool condition) {
 class AnsweringPort final : public varkon::SerialPort {
   public:
     explicit AnsweringPort(std::string answer) : answer_(std::move(answer)) {}
-    int open(const std::string&, const std::string&) override { return 0; }
+    varkon::PortOpening open(const std::string&,
+                             const std::optional<varkon::LineFormat>&) override {
+        return varkon::PortOpening::kOpened;
+    }
     bool isOpen() const override { return true; }
     void close() override {}
     bool write(std::string_view bytes) override {
@@ -109,13 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     timings.attempts = 1;
     auto port = std::make_unique<AnsweringPort>(kAnswers[(data[1] >> 3) & 7]);
     AnsweringPort& wire = *port;
-    FiscalTecModule link(notices, std::move(port), timings, "/nonexistent/varkon-fuzz");
-    std::string ecrErrorText;
+    RegisterLink link(notices, std::move(port), timings);
     Cnv437869G converter;
     GreekMikro mikro;
-    Reports reports(link, ecrErrorText, notices);
+    Reports reports(link, notices);
     notices.reports = &reports;
-    ReceiptPrinter printer(link, ecrErrorText, converter, mikro, notices);
+    ReceiptPrinter printer(link, converter, mikro, notices);
     printer.vatFile = vatFile.path();
 
     const PrintResult result = printer.print(printFile.path(), settings);

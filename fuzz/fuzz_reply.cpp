@@ -9,9 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "link/fiscal_tec_module.h"
+#include "link/register_link.h"
 #include "link/reply_decoder.h"
 #include "link/serial_port.h"
+#include "maintenance/link_messages.h"
 #include "support/quiet_notices.h"
 
 namespace {
@@ -23,7 +24,10 @@ void Check(bool condition) {
 // A port that is never opened: nothing is written, nothing is read.
 class ClosedPort final : public varkon::SerialPort {
   public:
-    int open(const std::string&, const std::string&) override { return -1; }
+    varkon::PortOpening open(const std::string&,
+                             const std::optional<varkon::LineFormat>&) override {
+        return varkon::PortOpening::kNotOpened;
+    }
     bool isOpen() const override { return false; }
     void close() override {}
     bool write(std::string_view) override { return false; }
@@ -35,7 +39,10 @@ class PiecewisePort final : public varkon::SerialPort {
   public:
     PiecewisePort(std::string_view answer, std::string_view sizes)
         : answer_(answer), sizes_(sizes) {}
-    int open(const std::string&, const std::string&) override { return 0; }
+    varkon::PortOpening open(const std::string&,
+                             const std::optional<varkon::LineFormat>&) override {
+        return varkon::PortOpening::kOpened;
+    }
     bool isOpen() const override { return true; }
     void close() override {}
     bool write(std::string_view) override { return true; }
@@ -70,32 +77,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     test::QuietNotices notices;
     {
-        FiscalTecModule link(notices, std::make_unique<ClosedPort>(), NoWaiting(1),
-                             "/nonexistent/varkon-fuzz");
-        for (bool quiet : {false, true}) {
-            std::string reply(input);
-            link.EcrError = 1234;
-            DecodeReply(link, reply, quiet);
-            // A reply that is not an error leaves the status alone; the quiet decoder never
-            // touches it and never shows anything.
-            if (!input.starts_with("DE") || quiet) Check(link.EcrError == 1234);
-            if (quiet) Check(reply == input || input.starts_with("DE"));
-        }
+        ExchangeResult result;
+        result.reply = std::string(input);
+        result.quiet = true;
+        DecodeReply(result);
+        // Only a reply beginning with "DE" is a refusal, and only a refusal's text is replaced;
+        // only a refusal with a number carries a code.
+        Check(result.refused() == IsRefusal(std::string(input)));
+        if (!input.starts_with("DE")) Check(result.reply == input && !result.refused());
+        if (result.status != ExchangeStatus::kRefused) Check(result.code == 0);
+        // A quiet outcome is never told.
+        TellExchangeOutcome(notices, result);
+        Check(notices.boxes == 0);
     }
+    RegisterLink closed(notices, std::make_unique<ClosedPort>(), NoWaiting(1));
+    Check(closed.open("com1", std::nullopt) == PortOpening::kNotOpened);
+    Check(closed.portState() == PortState::kFailed);
     const int shownBefore = notices.boxes;
 
     // The whole exchange: the first byte gives the attempts, the next eight the piece sizes of
     // the reads, the rest is the answer.
     if (size >= 9) {
         const int attempts = 1 + data[0] % 8;
-        FiscalTecModule link(notices,
-                             std::make_unique<PiecewisePort>(input.substr(9), input.substr(1, 8)),
-                             NoWaiting(attempts), "/nonexistent/varkon-fuzz");
-        std::string reply;
-        link.ExchangeCommand("KX0T1\r", reply, true);
-        // Quietly the status is only ever success or no answer; an answer is handed on cleaned.
-        Check(link.EcrError == 0 || link.EcrError == -4);
-        Check(reply.find('\x04') == std::string::npos);
+        RegisterLink link(notices,
+                          std::make_unique<PiecewisePort>(input.substr(9), input.substr(1, 8)),
+                          NoWaiting(attempts));
+        const ExchangeResult result = link.exchange("KX0T1\r", true);
+        // Quietly the outcome is only ever success or no answer; an answer is handed on cleaned.
+        Check(result.ok() || result.status == ExchangeStatus::kNoAnswer);
+        Check(result.reply.find('\x04') == std::string::npos);
     }
     Check(notices.boxes == shownBefore);
     return 0;

@@ -91,8 +91,8 @@ void Actions::endProgram() {
     if (core_.finished) return;
     if (!core_.settingsWanted) {  // without settings there is no port to say goodbye on
         core_.openPortIfClosed();
-        core_.link.SendCommand("KX794ST", core_.ecrErrorText, false);  // no answer is awaited
-        core_.link.ClosePort();
+        (void)core_.link.send("KX794ST");  // no answer is awaited
+        core_.link.close();
     }
     core_.closePortAndEnd(kExitNormal);
 }

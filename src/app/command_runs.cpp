@@ -6,12 +6,15 @@
 #include "app/engine_notices.h"
 #include "app/job_record.h"
 #include "app/window_texts.h"
+#include "config/line_format.h"
+#include "config/pacing_delay.h"
 #include "config/param_settings.h"
 #include "config/settings_values.h"
 #include "greek/cp1253.h"
 #include "greek/greek_mikro.h"
 #include "greek/text_converter.h"
-#include "link/fiscal_tec_module.h"
+#include "link/register_link.h"
+#include "maintenance/link_messages.h"
 #include "maintenance/programming_run.h"
 #include "platform/files.h"
 #include "receipt/receipt_printer.h"
@@ -27,11 +30,11 @@ class CommandRun {
     CommandRun(Surface& surface, std::unique_ptr<SerialPort> port, const CommandRunOptions& options)
         : options_(options),
           notices_(surface),
-          link_(notices_, std::move(port), options.timings, options.programDir, options.workDir) {}
+          link_(notices_, std::move(port), options.timings,
+                [&options] { return ReadPacingDelay(options.workDir, options.programDir); }) {}
 
     EngineNotices& notices() { return notices_; }
-    FiscalTecModule& link() { return link_; }
-    std::string& ecrErrorText() { return ecrErrorText_; }
+    RegisterLink& link() { return link_; }
     const ParamSettings& settings() const { return settings_; }
     std::filesystem::path workFile(const char* name) const { return options_.workDir / name; }
 
@@ -53,14 +56,14 @@ class CommandRun {
         return kExitNormal;
     }
 
-    // The link's outcome of the last command as an exit status.
-    int linkStatus() const {
-        if (link_.EcrError == kEcrOk) return kExitNormal;
-        if (link_.EcrError == kEcrNoAnswer) return kExitRegisterNotFound;
+    // The outcome of the last command as an exit status.
+    static int linkStatus(const ExchangeResult& result) {
+        if (result.ok()) return kExitNormal;
+        if (result.status == ExchangeStatus::kNoAnswer) return kExitRegisterNotFound;
         return kExitJobFailed;
     }
 
-    ~CommandRun() { link_.ClosePort(); }
+    ~CommandRun() { link_.close(); }
 
   private:
     bool stopRequested() const { return options_.stopRequested && options_.stopRequested(); }
@@ -69,26 +72,27 @@ class CommandRun {
         const auto giveUp = Clock::now() + options_.portWait;
         bool told = false;
         for (;;) {
-            link_.OpenPort(settings_.Port, settings_.Baud, ecrErrorText_, true);
-            if (link_.EcrError == kEcrOk) return true;
-            link_.ClosePort();
+            const PortOpening outcome =
+                link_.open(settings_.Port, LineFormatForSpeed(settings_.Baud));
+            if (outcome == PortOpening::kOpened) return true;
+            link_.close();
             const auto now = Clock::now();
-            if (!link_.portBusy() || now >= giveUp || stopRequested()) break;
+            if (outcome != PortOpening::kBusy || now >= giveUp || stopRequested()) break;
             if (!told) {
                 notices_.showStatus(texts::kPortBusyWaiting + Cp1253ToUtf8(settings_.Port));
                 told = true;
             }
             options_.sleepUntil(std::min(giveUp, now + options_.portRetry));
         }
-        // Once more aloud: the operator reads why in the link's own words.
-        link_.OpenPort(settings_.Port, settings_.Baud, ecrErrorText_, false);
+        // Once more aloud: the operator reads why in the open's own message.
+        TellOpenOutcome(notices_, link_.open(settings_.Port, LineFormatForSpeed(settings_.Baud)),
+                        settings_.Port);
         return false;
     }
 
     const CommandRunOptions& options_;
     EngineNotices notices_;
-    FiscalTecModule link_;
-    std::string ecrErrorText_;
+    RegisterLink link_;
     ParamSettings settings_;
 };
 
@@ -98,9 +102,8 @@ int RunReportCommand(Surface& surface, std::unique_ptr<SerialPort> port, Report 
                      const CommandRunOptions& options) {
     CommandRun run(surface, std::move(port), options);
     if (const int status = run.begin(); status != kExitNormal) return status;
-    Reports reports(run.link(), run.ecrErrorText(), run.notices());
-    reports.run(report);
-    return run.linkStatus();
+    Reports reports(run.link(), run.notices());
+    return CommandRun::linkStatus(reports.run(report));
 }
 
 int RunProgramCommand(Surface& surface, std::unique_ptr<SerialPort> port,
@@ -108,14 +111,13 @@ int RunProgramCommand(Surface& surface, std::unique_ptr<SerialPort> port,
     CommandRun run(surface, std::move(port), options);
     if (const int status = run.begin(); status != kExitNormal) return status;
     // As from the menu: only a register on line is programmed.
-    run.link().SendCommand("KXCL", run.ecrErrorText(), true);
-    if (run.link().EcrError != kEcrOk) {
+    if (!run.link().send("KXCL", true).ok()) {
         run.notices().showMessage(kRegisterNotConnected, kMsgInformation);
         return kExitRegisterNotFound;
     }
     Cnv437869G converter;
     GreekMikro mikro;
-    ReceiptPrinter printer(run.link(), run.ecrErrorText(), converter, mikro, run.notices());
+    ReceiptPrinter printer(run.link(), converter, mikro, run.notices());
     printer.vatFile = run.workFile("vats.dat");
     run.notices().clearMessageShown();
     const PrintResult result = printer.print(programFile, ReceiptSettingsOf(run.settings()));

@@ -2,7 +2,10 @@
 
 #include "app/window_texts.h"
 #include "config/command_line.h"
+#include "config/line_format.h"
+#include "config/pacing_delay.h"
 #include "greek/cp1253.h"
+#include "maintenance/link_messages.h"
 #include "platform/files.h"
 
 namespace varkon {
@@ -45,10 +48,10 @@ EngineCore::EngineCore(Surface& surface_, std::unique_ptr<SerialPort> port, Engi
     : surface(surface_),
       notices(surface_),
       options(std::move(options_)),
-      link(notices, std::move(port), options.timings, options.programDir, options.workDir),
+      link(notices, std::move(port), options.timings, [this] { return pacingDelay(); }),
       converter(options.converter ? options.converter : std::make_shared<Cnv437869G>()),
-      reports(link, ecrErrorText, notices),
-      printer(link, ecrErrorText, *converter, mikro, notices),
+      reports(link, notices),
+      printer(link, *converter, mikro, notices),
       jobs(workFile("varkon.job")) {
     notices.attachReports(reports);
     notices.attachJobRecord(jobs);
@@ -120,7 +123,17 @@ bool EngineCore::readTickSettings(ParamSettings& settings) {
 }
 
 void EngineCore::openPortIfClosed() {
-    if (link.PortHandle() == 0) link.OpenPort(portName, baud, ecrErrorText, false);
+    if (link.portState() == PortState::kClosed) openPort(false);
+}
+
+PortOpening EngineCore::openPort(bool quiet) {
+    const PortOpening outcome = link.open(portName, LineFormatForSpeed(baud));
+    if (!quiet) TellOpenOutcome(notices, outcome, portName);
+    return outcome;
+}
+
+std::chrono::milliseconds EngineCore::pacingDelay() const {
+    return ReadPacingDelay(options.workDir, options.programDir);
 }
 
 void EngineCore::endRun(int code) {
@@ -132,7 +145,7 @@ void EngineCore::endRun(int code) {
 
 void EngineCore::closePortAndEnd(int code) {
     if (finished) return;
-    link.ClosePort();
+    link.close();
     endRun(code);
 }
 

@@ -15,8 +15,8 @@
 #include "config/param_settings.h"
 #include "greek/greek_mikro.h"
 #include "greek/text_converter.h"
-#include "link/fiscal_tec_module.h"
 #include "link/link_timings.h"
+#include "link/register_link.h"
 #include "link/serial_port.h"
 #include "maintenance/reports.h"
 #include "platform/files.h"
@@ -85,6 +85,10 @@ class EngineCore {
     void showStatus(const std::string& text) { notices.showStatus(text); }
     void showCaption(const std::string& text) { notices.showCaption(text); }
     void openPortIfClosed();
+    // Opens the port named by the window's fields; a failure is told unless quiet.
+    PortOpening openPort(bool quiet);
+    // The pause after every command, from delay.inf as it is now.
+    std::chrono::milliseconds pacingDelay() const;
 
     // The two ways the run ends. Once it has ended no timer ticks again, and the front end exits
     // with exitCode.
@@ -98,8 +102,7 @@ class EngineCore {
     Surface& surface;
     EngineNotices notices;
     EngineOptions options;
-    FiscalTecModule link;
-    std::string ecrErrorText;  // the link's last message
+    RegisterLink link;
     std::shared_ptr<TextConverter> converter;
     GreekMikro mikro;
     Reports reports;

@@ -37,7 +37,7 @@ void JobLoop::onJobTick() {
     }
     // End of tick: the port stays free between jobs, unless the stop action has just opened it
     // for the reports.
-    if (!core_.finished && core_.jobTimer.enabled) core_.link.ClosePort();
+    if (!core_.finished && core_.jobTimer.enabled) core_.link.close();
 }
 
 void JobLoop::showJobError(int error, const std::string& description) {
@@ -77,7 +77,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     // freed it. Without it nothing could reach the register: the file waits, unread, and the
     // next tick tries again (the port is told once).
     if (!openPortForJob()) {
-        core_.link.ClosePort();
+        core_.link.close();
         return;
     }
     if (!converter_.convert(settings.convert2, path)) return;
@@ -112,10 +112,8 @@ void JobLoop::numberedFileJob(const ParamSettings& settings) {
 
 bool JobLoop::openPortForJob() {
     // An unplugged adapter is told once, not at every tick until it is back.
-    if (core_.link.PortHandle() == 0) {
-        core_.link.OpenPort(core_.portName, core_.baud, core_.ecrErrorText, portLost_);
-    }
-    portLost_ = core_.link.PortHandle() == -1;
+    if (core_.link.portState() == PortState::kClosed) core_.openPort(portLost_);
+    portLost_ = core_.link.portState() == PortState::kFailed;
     return !portLost_;
 }
 

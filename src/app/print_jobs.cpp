@@ -49,7 +49,7 @@ bool EndsWithPrg(std::string_view path) {
     return FoldCase(end[0]) == 'P' && FoldCase(end[1]) == 'R' && FoldCase(end[2]) == 'G';
 }
 
-void DeleteFileWithRetry(const std::string& path, Notices& notices,
+void DeleteFileWithRetry(const std::string& path, OperatorNotices& notices,
                          const std::function<void()>& stopAction,
                          std::chrono::milliseconds period) {
     for (;;) {

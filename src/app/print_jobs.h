@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "config/param_settings.h"
-#include "link/notices.h"
+#include "maintenance/operator_notices.h"
 
 namespace varkon {
 
@@ -26,7 +26,7 @@ bool EndsWithPrg(std::string_view path);
 // Deletes the file, retrying a few milliseconds apart for `period`; then asks the operator
 // (OK and Cancel, critical icon). OK starts a new period; Cancel runs `stopAction` and returns
 // with the file left in place.
-void DeleteFileWithRetry(const std::string& path, Notices& notices,
+void DeleteFileWithRetry(const std::string& path, OperatorNotices& notices,
                          const std::function<void()>& stopAction,
                          std::chrono::milliseconds period = std::chrono::seconds(30));
 

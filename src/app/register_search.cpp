@@ -11,10 +11,9 @@ constexpr int kWatchdogProbes = 3;
 
 void RegisterSearch::start() {
     Surface& surface = core_.surface;
-    if (core_.link.PortHandle() == 0) {
-        core_.link.OpenPort(core_.portName, core_.baud, core_.ecrErrorText, false);
-        if (core_.link.EcrError != kEcrOk) {
-            core_.endRun(kExitPortNotOpened);  // OpenPort has told the operator
+    if (core_.link.portState() == PortState::kClosed) {
+        if (core_.openPort(false) != PortOpening::kOpened) {
+            core_.endRun(kExitPortNotOpened);  // the operator has been told why
             return;
         }
     }
@@ -42,8 +41,7 @@ void RegisterSearch::onWatchdogTick() {
     surface.setVisible(Window::kMain, true);
     surface.setEnabled(Control::kStartButton, false);
 
-    core_.link.SendCommand("KXCL", core_.ecrErrorText, false);
-    if (core_.link.EcrError != kEcrOk) {
+    if (!core_.link.send("KXCL").ok()) {
         core_.showStatus(std::string(texts::kOffline) + "\r\n" + texts::kAttempt +
                          std::to_string(attempts_) + "/" + std::to_string(kWatchdogProbes));
         core_.showCaption(texts::kCaptionOffline);
@@ -58,8 +56,7 @@ void RegisterSearch::onWatchdogTick() {
 bool RegisterSearch::waitForRegister() {
     core_.watchdogTimer.enabled = false;
     for (;;) {
-        core_.link.SendCommand("KXCL", core_.ecrErrorText, false);
-        if (core_.link.EcrError == kEcrOk) break;
+        if (core_.link.send("KXCL").ok()) break;
         if (core_.closeRequested) return false;
     }
     showReady();

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/controls.h"
-#include "link/notices.h"
+#include "maintenance/operator_notices.h"
 
 namespace varkon {
 
@@ -38,8 +38,8 @@ class Surface {
     virtual void clearDrawing() = 0;
     virtual void drawText(const std::string& line) = 0;
 
-    // A modal message box (styles and answers in link/notices.h); returns kAnswerOk or
-    // kAnswerCancel.
+    // A modal message box (styles and answers in maintenance/operator_notices.h); returns kAnswerOk
+    // or kAnswerCancel.
     virtual int messageBox(const std::string& text, int style, const std::string& title) = 0;
 
     // Let the window paint while a long operation blocks (paint events only, never user input).

@@ -81,7 +81,8 @@ class Varkon {
         return core_.notices.showMessage(text, style, title);
     }
 
-    FiscalTecModule& link() { return core_.link; }
+    RegisterLink& link() { return core_.link; }
+    std::chrono::milliseconds pacingDelay() const { return core_.pacingDelay(); }
 
   private:
     // Settings, option panel, register search; again after the dialog supplied the settings.

@@ -80,19 +80,12 @@ constexpr SpeedEntry kSpeeds[] = {
 #endif
 };
 
-std::string Trimmed(std::string_view text) {
-    std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos) return {};
-    std::size_t end = text.find_last_not_of(" \t");
-    return std::string(text.substr(begin, end - begin + 1));
-}
-
 bool AllDigits(std::string_view text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Plain decimal digits, at most nine of them (every real speed fits).
+// Plain decimal digits, at most nine of them.
 bool ParseSmallNumber(std::string_view text, unsigned long& value) {
     if (!AllDigits(text) || text.size() > 9) return false;
     value = 0;
@@ -100,54 +93,38 @@ bool ParseSmallNumber(std::string_view text, unsigned long& value) {
     return true;
 }
 
-// The line settings "speed,parity,data bits,stop bits" ("9600,n,8,1") as termios fields.
-struct LineFormat {
+// The line format as termios fields; false when this system's line cannot take its speed.
+struct TermiosFormat {
     speed_t speed = B9600;
     tcflag_t cflags = 0;  // CSIZE, PARENB/PARODD and CSTOPB bits
 };
 
-bool ParseLineSettings(const std::string& settings, LineFormat& format) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t comma = settings.find(',', start);
-        fields.push_back(Trimmed(std::string_view(settings).substr(start, comma - start)));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    if (fields.size() != 4) return false;
-
-    unsigned long baud = 0;
-    if (!ParseSmallNumber(fields[0], baud)) return false;
+bool ToTermios(const LineFormat& format, TermiosFormat& termiosFormat) {
     auto speed = std::find_if(std::begin(kSpeeds), std::end(kSpeeds),
-                              [baud](const SpeedEntry& e) { return e.baud == baud; });
+                              [&](const SpeedEntry& e) { return e.baud == format.baud; });
     if (speed == std::end(kSpeeds)) return false;
-    format.speed = speed->speed;
-
-    if (fields[1] == "n" || fields[1] == "N") {
-    } else if (fields[1] == "e" || fields[1] == "E") {
-        format.cflags |= PARENB;
-    } else if (fields[1] == "o" || fields[1] == "O") {
-        format.cflags |= PARENB | PARODD;
-    } else {
-        return false;
+    termiosFormat.speed = speed->speed;
+    if (format.parity == Parity::kEven) termiosFormat.cflags |= PARENB;
+    if (format.parity == Parity::kOdd) termiosFormat.cflags |= PARENB | PARODD;
+    switch (format.dataBits) {
+        case 8:
+            termiosFormat.cflags |= CS8;
+            break;
+        case 7:
+            termiosFormat.cflags |= CS7;
+            break;
+        case 6:
+            termiosFormat.cflags |= CS6;
+            break;
+        case 5:
+            termiosFormat.cflags |= CS5;
+            break;
+        default:
+            return false;
     }
-
-    if (fields[2] == "8") {
-        format.cflags |= CS8;
-    } else if (fields[2] == "7") {
-        format.cflags |= CS7;
-    } else if (fields[2] == "6") {
-        format.cflags |= CS6;
-    } else if (fields[2] == "5") {
-        format.cflags |= CS5;
-    } else {
-        return false;
-    }
-
-    if (fields[3] == "2") {
-        format.cflags |= CSTOPB;
-    } else if (fields[3] != "1") {
+    if (format.stopBits == 2) {
+        termiosFormat.cflags |= CSTOPB;
+    } else if (format.stopBits != 1) {
         return false;
     }
     return true;
@@ -180,27 +157,32 @@ std::string PosixSerialPort::DevicePath(const std::string& portName) {
     return "/dev/ttyS" + std::to_string(number - 1);
 }
 
-int PosixSerialPort::failed(int status, const std::string& what, int error) {
+PortOpening PosixSerialPort::failed(PortOpening outcome, const std::string& what, int error) {
     openFailure_ = what + (error != 0 ? std::string(": ") + std::strerror(error) : std::string());
     // Another program's lock, or its exclusive hold on the terminal.
-    openBusy_ = status == -1 && (error == EWOULDBLOCK || error == EAGAIN || error == EBUSY);
-    return status;
+    if (outcome == PortOpening::kNotOpened &&
+        (error == EWOULDBLOCK || error == EAGAIN || error == EBUSY)) {
+        return PortOpening::kBusy;
+    }
+    return outcome;
 }
 
-int PosixSerialPort::open(const std::string& portName, const std::string& lineSettings) {
+PortOpening PosixSerialPort::open(const std::string& portName,
+                                  const std::optional<LineFormat>& format) {
     close();
     openFailure_.clear();
-    openBusy_ = false;
     const std::string path = DevicePath(portName);
-    if (path.empty()) return failed(-1, "no serial device is named by the port name", 0);
+    if (path.empty()) {
+        return failed(PortOpening::kNotOpened, "no serial device is named by the port name", 0);
+    }
 
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return failed(-1, path, errno);
+    if (fd < 0) return failed(PortOpening::kNotOpened, path, errno);
     // flock first: TIOCEXCL alone leaves a window between two opens, and does not stop root.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
-        return failed(-1, path + " is in use by another program", error);
+        return failed(PortOpening::kNotOpened, path + " is in use by another program", error);
     }
 #ifdef TIOCEXCL
     // Fails only on something that is not a terminal; the line set-up then says so.
@@ -209,19 +191,26 @@ int PosixSerialPort::open(const std::string& portName, const std::string& lineSe
     fd_ = fd;
     haveOriginal_ = ::tcgetattr(fd_, &original_) == 0;
     errno = 0;
-    const int status = applyLineSettings(lineSettings);
+    const bool applied = applyLineFormat(format);
     const int error = errno;
     // After the line settings, so that nothing taken in under the old ones is left either. A
     // register may still be answering the last command of a program that was killed.
     (void)discardInput();
-    if (status != 0) return failed(status, path + ": line settings " + lineSettings, error);
-    return status;
+    if (!applied) {
+        return failed(PortOpening::kSetUpFailed,
+                      path + ": line settings " +
+                          (format ? LineFormatText(*format) : std::string("unreadable")),
+                      error);
+    }
+    return PortOpening::kOpened;
 }
 
-int PosixSerialPort::applyLineSettings(const std::string& lineSettings) {
-    LineFormat format;
+bool PosixSerialPort::applyLineFormat(const std::optional<LineFormat>& lineFormat) {
+    TermiosFormat format;
     termios line{};
-    if (!ParseLineSettings(lineSettings, format) || ::tcgetattr(fd_, &line) != 0) return -2;
+    if (!lineFormat || !ToTermios(*lineFormat, format) || ::tcgetattr(fd_, &line) != 0) {
+        return false;
+    }
 
     ::cfmakeraw(&line);
     line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
@@ -233,17 +222,17 @@ int PosixSerialPort::applyLineSettings(const std::string& lineSettings) {
     line.c_cc[VMIN] = 0;
     line.c_cc[VTIME] = 0;
     if (::cfsetispeed(&line, format.speed) != 0 || ::cfsetospeed(&line, format.speed) != 0) {
-        return -2;
+        return false;
     }
-    if (::tcsetattr(fd_, TCSANOW, &line) != 0) return -2;
+    if (::tcsetattr(fd_, TCSANOW, &line) != 0) return false;
 
     // tcsetattr succeeds when any part of the request was taken; check what the line kept.
     termios applied{};
     if (::tcgetattr(fd_, &applied) != 0 || ::cfgetospeed(&applied) != format.speed ||
         (applied.c_cflag & CSIZE) != (format.cflags & CSIZE)) {
-        return -2;
+        return false;
     }
-    return 0;
+    return true;
 }
 
 void PosixSerialPort::close() {

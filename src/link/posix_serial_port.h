@@ -12,6 +12,7 @@
 
 #include <termios.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,29 +28,27 @@ class PosixSerialPort final : public SerialPort {
     PosixSerialPort(const PosixSerialPort&) = delete;
     PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
-    int open(const std::string& portName, const std::string& lineSettings) override;
+    PortOpening open(const std::string& portName, const std::optional<LineFormat>& format) override;
     bool isOpen() const override { return fd_ >= 0; }
     void close() override;
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
     std::size_t discardInput() override;
     std::string openFailure() const override { return openFailure_; }
-    bool openFailedBusy() const override { return openBusy_; }
 
     // The device a port name stands for ("com1" → $VARKON_COM1 or /dev/ttyS0, "/dev/x" → itself);
     // empty when the name is neither form.
     static std::string DevicePath(const std::string& portName);
 
   private:
-    int applyLineSettings(const std::string& lineSettings);
-    int failed(int status, const std::string& what, int error);
+    bool applyLineFormat(const std::optional<LineFormat>& format);
+    PortOpening failed(PortOpening outcome, const std::string& what, int error);
 
     LinkTimings timings_;
     int fd_ = -1;
     bool haveOriginal_ = false;
     termios original_{};
     std::string openFailure_;
-    bool openBusy_ = false;
 };
 
 }  // namespace varkon

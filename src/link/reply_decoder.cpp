@@ -2,9 +2,9 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 
 #include "greek/cp1253.h"
-#include "link/fiscal_tec_module.h"
 
 namespace varkon {
 
@@ -61,15 +61,15 @@ std::string WithoutDE(std::string_view word) {
     return code;
 }
 
-// The register's code as a status; a code that is empty, not plain digits or beyond the status
-// range cannot be one and becomes kEcrCodeNotANumber.
-std::int16_t CodeStatus(std::string_view code) {
-    if (code.empty()) return kEcrCodeNotANumber;
+// The register's code as a number; a code that is empty, not plain digits or beyond the range of
+// a status cannot be one.
+std::optional<std::int16_t> CodeNumber(std::string_view code) {
+    if (code.empty()) return std::nullopt;
     int value = 0;
     for (char c : code) {
-        if (c < '0' || c > '9') return kEcrCodeNotANumber;
+        if (c < '0' || c > '9') return std::nullopt;
         value = value * 10 + (c - '0');
-        if (value > INT16_MAX) return kEcrCodeNotANumber;
+        if (value > INT16_MAX) return std::nullopt;
     }
     return static_cast<std::int16_t>(value);
 }
@@ -87,22 +87,24 @@ bool IsRefusal(const std::string& reply) {
     return firstWord.starts_with("DE") && WithoutDE(firstWord) != "00";
 }
 
-void DecodeReply(FiscalTecModule& link, std::string& reply, bool quiet) {
+void DecodeReply(ExchangeResult& result) {
+    std::string& reply = result.reply;
     const std::string firstWord = reply.substr(0, reply.find(' '));
-    std::string judged = firstWord;
-    if (firstWord.starts_with("DE")) {
-        judged = WithoutDE(firstWord);
-        if (std::string message = ErrorMessageForCode(judged); !message.empty()) reply = message;
-        if (!quiet) link.EcrError = CodeStatus(judged);
+    result.code = 0;
+    if (!firstWord.starts_with("DE")) {
+        result.status = reply.empty() || firstWord == "00" ? ExchangeStatus::kAnswered
+                                                           : ExchangeStatus::kOtherReply;
+        return;
     }
-    if (judged == "00" || quiet) return;
-
-    const std::string shown = Cp1253ToUtf8(reply);
-    Notices& notices = link.notices();
-    notices.showCaption("Σφάλμα !!!" + shown);
-    notices.repaint();
-    notices.showMessage("Λάθος : " + std::to_string(link.EcrError) + "\r" + shown, kMsgCritical,
-                        "");
+    const std::string judged = WithoutDE(firstWord);
+    if (std::string message = ErrorMessageForCode(judged); !message.empty()) reply = message;
+    if (judged == "00") {
+        result.status = ExchangeStatus::kAnswered;
+        return;
+    }
+    const std::optional<std::int16_t> code = CodeNumber(judged);
+    result.status = code ? ExchangeStatus::kRefused : ExchangeStatus::kCodeNotANumber;
+    result.code = code.value_or(0);
 }
 
 }  // namespace varkon

@@ -1,15 +1,17 @@
-// DecodeReply: the register's answer "DE<code> ..." turned into a Greek message for the
-// operator, with the code recorded in EcrError and shown unless the exchange is quiet.
+// DecodeReply: the register's answer judged by its code. "DE<code> ..." is a refusal, its code
+// recorded and, where the register's code table has a message for it, the reply replaced by that
+// message; anything else is an answer. Which message the operator is shown is decided above.
 #pragma once
 
 #include <string>
 
+#include "link/exchange_result.h"
+
 namespace varkon {
 
-class FiscalTecModule;
-
-// `reply` is the cleaned reply (code page 1253), replaced by the message when its code is known.
-void DecodeReply(FiscalTecModule& link, std::string& reply, bool quiet);
+// `result.reply` is the cleaned reply (code page 1253); sets the status and the code, and puts the
+// code's message in place of the reply when the code is known.
+void DecodeReply(ExchangeResult& result);
 
 // True when the cleaned reply is the register's refusal ("DE" and a code other than "00").
 bool IsRefusal(const std::string& reply);

@@ -8,21 +8,29 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "config/line_format.h"
 #include "link/link_timings.h"
 
 namespace varkon {
+
+// How an open ended. kBusy: another program holds the port. kSetUpFailed: the port opened but
+// the line format could not be applied (the port stays open).
+enum class PortOpening { kOpened, kNotOpened, kBusy, kSetUpFailed };
 
 class SerialPort {
   public:
     virtual ~SerialPort() = default;
 
-    // Opens the port exclusively and applies the line settings ("9600,n,8,1"): 0 done; -1 the
-    // port did not open; -2 the settings could not be built or applied (the port stays open).
-    // Nothing received before the open is kept: it was meant for whoever had the port before.
-    virtual int open(const std::string& portName, const std::string& lineSettings) = 0;
+    // Opens the port exclusively and applies the line format. An empty format (settings that
+    // did not read as one) opens the port all the same and fails its set-up, as a format the line
+    // cannot take does. Nothing received before the open is kept: it was meant for whoever had
+    // the port before.
+    virtual PortOpening open(const std::string& portName,
+                             const std::optional<LineFormat>& format) = 0;
     virtual bool isOpen() const = 0;
     virtual void close() = 0;
 
@@ -44,8 +52,6 @@ class SerialPort {
     // What the system said when the last open failed ("/dev/ttyS0: No such file or directory"),
     // for the service's log; the operator's message names only the port. Empty after a success.
     virtual std::string openFailure() const { return {}; }
-    // True when the last open failed because another program holds the port.
-    virtual bool openFailedBusy() const { return false; }
 };
 
 // The platform's port (PosixSerialPort or Win32SerialPort) with the given timings.

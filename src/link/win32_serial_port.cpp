@@ -52,7 +52,8 @@ std::string Win32SerialPort::DeviceName(const std::string& portName) {
     return std::stoi(digits) >= 10 ? "\\\\.\\" + portName : portName;
 }
 
-int Win32SerialPort::open(const std::string& portName, const std::string& lineSettings) {
+PortOpening Win32SerialPort::open(const std::string& portName,
+                                  const std::optional<LineFormat>& format) {
     close();
     openFailure_.clear();
     const std::string device = DeviceName(portName);
@@ -62,10 +63,9 @@ int Win32SerialPort::open(const std::string& portName, const std::string& lineSe
         const DWORD error = ::GetLastError();
         openFailure_ = device + ": Windows error " + std::to_string(error);
         // A port is never shared: another program that has it open denies us access.
-        openBusy_ = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
-        return -1;
+        const bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        return busy ? PortOpening::kBusy : PortOpening::kNotOpened;
     }
-    openBusy_ = false;
     handle_ = handle;
     open_ = true;
 
@@ -81,20 +81,23 @@ int Win32SerialPort::open(const std::string& portName, const std::string& lineSe
     timeouts.WriteTotalTimeoutConstant = Milliseconds(timings_.writeExtra);
     (void)::SetCommTimeouts(handle, &timeouts);
 
+    // The system builds the line from the text form, as the mode command reads it.
+    const std::string lineSettings = format ? LineFormatText(*format) : std::string();
     DCB line{};
     line.DCBlength = sizeof(DCB);
     const bool lineSet =
-        ::BuildCommDCBA(lineSettings.c_str(), &line) && ::SetCommState(handle, &line);
+        format && ::BuildCommDCBA(lineSettings.c_str(), &line) && ::SetCommState(handle, &line);
     const DWORD error = lineSet ? 0 : ::GetLastError();
     // After the line settings, so that nothing taken in under the old ones is left either. A
     // register may still be answering the last command of a program that was killed.
     (void)discardInput();
     if (!lineSet) {
-        openFailure_ =
-            device + ": line settings " + lineSettings + ": Windows error " + std::to_string(error);
-        return -2;
+        openFailure_ = device + ": line settings " +
+                       (format ? lineSettings : std::string("unreadable")) + ": Windows error " +
+                       std::to_string(error);
+        return PortOpening::kSetUpFailed;
     }
-    return 0;
+    return PortOpening::kOpened;
 }
 
 void Win32SerialPort::close() {

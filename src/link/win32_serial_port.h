@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,14 +21,13 @@ class Win32SerialPort final : public SerialPort {
     Win32SerialPort(const Win32SerialPort&) = delete;
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
-    int open(const std::string& portName, const std::string& lineSettings) override;
+    PortOpening open(const std::string& portName, const std::optional<LineFormat>& format) override;
     bool isOpen() const override { return open_; }
     void close() override;
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
     std::size_t discardInput() override;
     std::string openFailure() const override { return openFailure_; }
-    bool openFailedBusy() const override { return openBusy_; }
 
     // The name CreateFileA is given: COM10 and above need the device namespace prefix.
     static std::string DeviceName(const std::string& portName);
@@ -37,7 +37,6 @@ class Win32SerialPort final : public SerialPort {
     void* handle_ = nullptr;  // a HANDLE, valid while open_
     bool open_ = false;
     std::string openFailure_;
-    bool openBusy_ = false;
 };
 
 }  // namespace varkon

@@ -23,7 +23,7 @@ std::string ProgrammingTarget(const ProgrammingSettings& settings) {
     return settings.location + name;
 }
 
-bool RunBasicProgramming(Notices& notices, const ProgrammingRunCalls& calls,
+bool RunBasicProgramming(OperatorNotices& notices, const ProgrammingRunCalls& calls,
                          const std::filesystem::path& settingsFile,
                          const std::filesystem::path& programFile) {
     if (calls.status() != kReadyStatus) {

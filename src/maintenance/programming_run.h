@@ -9,7 +9,7 @@
 #include <string>
 
 #include "config/param_settings.h"
-#include "link/notices.h"
+#include "maintenance/operator_notices.h"
 
 namespace varkon {
 
@@ -29,7 +29,7 @@ std::string ProgrammingTarget(const ProgrammingSettings& settings);
 
 // Runs the whole menu action. Returns true when the copy is in place and start was pressed;
 // otherwise the operator has been told why not.
-bool RunBasicProgramming(Notices& notices, const ProgrammingRunCalls& calls,
+bool RunBasicProgramming(OperatorNotices& notices, const ProgrammingRunCalls& calls,
                          const std::filesystem::path& settingsFile = kParamFile,
                          const std::filesystem::path& programFile = kProgramFile);
 

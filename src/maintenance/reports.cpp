@@ -28,14 +28,15 @@ const char* CommandOf(Report report) {
 
 }  // namespace
 
-void Reports::run(Report report) {
+ExchangeResult Reports::run(Report report) {
     notices_.enableStart(false);
     notices_.showStatus(report == Report::kXFinancial ? kFinancialXStatus : kReportStatus);
     notices_.repaint();
-    link_.SendReport(CommandOf(report), ecrErrorText_);
+    ExchangeResult result = link_.sendReport(CommandOf(report));
     notices_.enableStart(true);
     notices_.showStatus(kReportDone);
     notices_.showCaption(kReadyCaption);
+    return result;
 }
 
 }  // namespace varkon

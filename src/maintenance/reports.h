@@ -5,8 +5,9 @@
 
 #include <string>
 
-#include "link/fiscal_tec_module.h"
-#include "link/notices.h"
+#include "link/exchange_result.h"
+#include "link/register_link.h"
+#include "maintenance/operator_notices.h"
 
 namespace varkon {
 
@@ -18,24 +19,22 @@ enum class Report {
 };
 
 // What a report needs from the window beside the notices: the start button is off while it runs.
-class ReportNotices : public virtual Notices {
+class ReportNotices : public virtual OperatorNotices {
   public:
     virtual void enableStart(bool enabled) = 0;
 };
 
 class Reports {
   public:
-    // ecrErrorText is the engine's text that receives the link's last message.
-    Reports(FiscalTecModule& link, std::string& ecrErrorText, ReportNotices& notices)
-        : link_(link), ecrErrorText_(ecrErrorText), notices_(notices) {}
+    Reports(RegisterLink& link, ReportNotices& notices) : link_(link), notices_(notices) {}
 
-    // The outcome is not examined: the link has already shown any failure, and the window must
-    // come back to its ready state either way.
-    void run(Report report);
+    // The outcome is not examined here: any failure has been told as the exchange ended, and the
+    // window must come back to its ready state either way. It is returned for the command run's
+    // exit status.
+    ExchangeResult run(Report report);
 
   private:
-    FiscalTecModule& link_;
-    std::string& ecrErrorText_;
+    RegisterLink& link_;
     ReportNotices& notices_;
 };
 

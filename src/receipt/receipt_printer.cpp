@@ -42,10 +42,9 @@ PrintResult UnreadablePrintFile(const std::string& file) {
                             : PrintFileReader::Status::kNotFound);
 }
 
-ReceiptPrinter::ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText,
-                               TextConverter& converter, GreekMikro& mikro, ReceiptNotices& notices)
+ReceiptPrinter::ReceiptPrinter(RegisterLink& link, TextConverter& converter, GreekMikro& mikro,
+                               ReceiptNotices& notices)
     : link_(link),
-      ecrErrorText_(ecrErrorText),
       converter_(converter),
       mikro_(mikro),
       notices_(notices) {}
@@ -169,8 +168,8 @@ void ReceiptPrinter::tell(const KeyCommands& keys, const PrintRecord& record) {
 ReceiptPrinter::Sent ReceiptPrinter::send(const KeyCommands& keys) {
     Sent sent;
     for (const KeyCommand& command : keys.commands) {
-        link_.SendCommand(command.text, ecrErrorText_, command.quiet);
-        sent.refused = sent.refused || (keys.closesReceipt && link_.lastRefused());
+        const ExchangeResult result = link_.send(command.text, command.quiet);
+        sent.refused = sent.refused || (keys.closesReceipt && result.refused());
     }
     sent.stopped = link_.sendingStopped();
     return sent;

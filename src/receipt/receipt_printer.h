@@ -15,8 +15,8 @@
 #include "config/vat_table.h"
 #include "greek/greek_mikro.h"
 #include "greek/text_converter.h"
-#include "link/fiscal_tec_module.h"
-#include "link/notices.h"
+#include "link/register_link.h"
+#include "maintenance/operator_notices.h"
 #include "receipt/key_commands.h"
 
 namespace varkon {
@@ -44,7 +44,7 @@ struct PrintResult {
 
 // What printing a receipt needs from the window beside the notices: the progress bar, and the
 // daily Z report that a report record asks for.
-class ReceiptNotices : public virtual Notices {
+class ReceiptNotices : public virtual OperatorNotices {
   public:
     virtual void setProgressMax(double maximum) = 0;
     virtual void setProgress(double value) = 0;
@@ -56,12 +56,12 @@ PrintResult UnreadablePrintFile(const std::string& file);
 
 class ReceiptPrinter {
   public:
-    ReceiptPrinter(FiscalTecModule& link, std::string& ecrErrorText, TextConverter& converter,
-                   GreekMikro& mikro, ReceiptNotices& notices);
+    ReceiptPrinter(RegisterLink& link, TextConverter& converter, GreekMikro& mikro,
+                   ReceiptNotices& notices);
 
     // Reads the print file `file` (code page 1253 path) twice: once to count its lines for the
     // progress bar Indicator, once to translate and send it. It stops at the first line whose
-    // command the link could not get answered (see FiscalTecModule::sendingStopped).
+    // command the link could not get answered (see RegisterLink::sendingStopped).
     // `bytes`: only so many of the file's first bytes are sent, what the job recorded of it.
     PrintResult print(const std::string& file, const ReceiptSettings& settings,
                       std::optional<std::uint64_t> bytes = std::nullopt);
@@ -85,8 +85,7 @@ class ReceiptPrinter {
     // The one function that calls the link: every command, then whether the sending stopped.
     Sent send(const KeyCommands& keys);
 
-    FiscalTecModule& link_;
-    std::string& ecrErrorText_;
+    RegisterLink& link_;
     TextConverter& converter_;
     GreekMikro& mikro_;
     ReceiptNotices& notices_;

@@ -4,12 +4,32 @@
 
 namespace varkon {
 
-int LoggingSerialPort::open(const std::string& portName, const std::string& lineSettings) {
-    const int status = port_->open(portName, lineSettings);
+namespace {
+
+// The log's numbers for an open: 0 opened, -1 not opened, -2 the line's set-up failed.
+int LoggedStatus(PortOpening outcome) {
+    switch (outcome) {
+        case PortOpening::kOpened:
+            return 0;
+        case PortOpening::kNotOpened:
+        case PortOpening::kBusy:
+            return -1;
+        case PortOpening::kSetUpFailed:
+            break;
+    }
+    return -2;
+}
+
+}  // namespace
+
+PortOpening LoggingSerialPort::open(const std::string& portName,
+                                    const std::optional<LineFormat>& format) {
+    const PortOpening outcome = port_->open(portName, format);
+    const std::string lineSettings = format ? LineFormatText(*format) : "(unreadable)";
     log_.log("port", "open " + Cp1253ToUtf8(portName) + " " + lineSettings + " -> " +
-                         std::to_string(status));
-    if (status != 0) log_.log("port", "not opened: " + port_->openFailure());
-    return status;
+                         std::to_string(LoggedStatus(outcome)));
+    if (outcome != PortOpening::kOpened) log_.log("port", "not opened: " + port_->openFailure());
+    return outcome;
 }
 
 void LoggingSerialPort::close() {

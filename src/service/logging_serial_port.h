@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "link/serial_port.h"
 #include "service/log_surface.h"
@@ -15,14 +16,13 @@ class LoggingSerialPort final : public SerialPort {
     LoggingSerialPort(std::unique_ptr<SerialPort> port, LogSurface& log)
         : port_(std::move(port)), log_(log) {}
 
-    int open(const std::string& portName, const std::string& lineSettings) override;
+    PortOpening open(const std::string& portName, const std::optional<LineFormat>& format) override;
     bool isOpen() const override { return port_->isOpen(); }
     void close() override;
     bool write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
     std::size_t discardInput() override;
     std::string openFailure() const override { return port_->openFailure(); }
-    bool openFailedBusy() const override { return port_->openFailedBusy(); }
 
   private:
     std::unique_ptr<SerialPort> port_;

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QString>
 
-#include "link/notices.h"
+#include "maintenance/operator_notices.h"
 
 namespace varkon {
 

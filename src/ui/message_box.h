@@ -1,6 +1,6 @@
 // The modal message box of the desktop program: a style number (buttons plus icon, the values of
-// link/notices.h) turned into a QMessageBox, and the answer turned back into 1 or 2.
-// The caller owns the parent window; the box lives only while it is shown.
+// maintenance/operator_notices.h) turned into a QMessageBox, and the answer turned back into 1
+// or 2. The caller owns the parent window; the box lives only while it is shown.
 #pragma once
 
 #include <functional>

@@ -188,7 +188,7 @@ TEST_F(EngineTest, StartUpThatCannotGoOnEndsWithItsStatus) {
         EXPECT_EQ(kExitPortNotOpened, engine->exitCode());
         EXPECT_EQ("Το αρχείο ρυθμίσεων param.ini δεν ορίζει σειριακή θύρα (γραμμή [port])",
                   surface.boxes.back().text);
-        EXPECT_EQ(0, engine->link().PortHandle());
+        EXPECT_EQ(PortState::kClosed, engine->link().portState());
     }
 }
 
@@ -223,7 +223,7 @@ TEST_F(EngineTest, DesktopStartUpWithoutAPortAsksForSettingsInsteadOfEnding) {
         EXPECT_FALSE(v.watchdogTimer().enabled || v.jobTimer().enabled);
         EXPECT_FALSE(surface.enabled(Control::kStartButton) ||
                      surface.enabled(Control::kReportsMenu));
-        EXPECT_EQ(0, v.link().PortHandle());
+        EXPECT_EQ(PortState::kClosed, v.link().portState());
 
         // Closed unsaved: the window says what is missing and waits; nothing is probed.
         v.settingsClosed();
@@ -276,7 +276,7 @@ TEST_F(EngineTest, SixCharacterOptionStringSaysFarewellBeforeAnyPortOpens) {
     Varkon& v = make("com1,9600,print.1,0,mikro,111000");
     v.load();
     EXPECT_EQ(kExitArgumentsRejected, v.exitCode());
-    EXPECT_EQ(0, v.link().PortHandle());
+    EXPECT_EQ(PortState::kClosed, v.link().portState());
     ASSERT_EQ(4u, surface.drawing.size());
     EXPECT_EQ("", surface.drawing[0]);
     EXPECT_NE(std::string::npos,
@@ -292,11 +292,11 @@ TEST_F(EngineTest, DelayInfBesideParamIniComesBeforeTheOneBesideTheProgram) {
     Varkon& v = make();
     fs::create_directory(dir / "program");
     dir.write("program/delay.inf", "250");
-    EXPECT_EQ(250ms, v.link().PacingDelay());
+    EXPECT_EQ(250ms, v.pacingDelay());
     dir.write("delay.inf", "40");
-    EXPECT_EQ(40ms, v.link().PacingDelay());
+    EXPECT_EQ(40ms, v.pacingDelay());
     dir.write("delay.inf", "none");  // the shop's own file counts, even asking for no pause
-    EXPECT_EQ(0ms, v.link().PacingDelay());
+    EXPECT_EQ(0ms, v.pacingDelay());
 }
 
 // ---- Watchdog, start and stop
@@ -353,7 +353,7 @@ TEST_F(EngineTest, StartAndStopSwitchTheJobLoop) {
     EXPECT_FALSE(surface.enabled(Control::kStartButton) || surface.enabled(Control::kReportsMenu) ||
                  surface.enabled(Control::kSettingsMenu));
     v.onJobTick();  // no job: the port is released between jobs
-    EXPECT_EQ(0, v.link().PortHandle());
+    EXPECT_EQ(PortState::kClosed, v.link().portState());
 
     v.stopPrinting();
     EXPECT_FALSE(v.jobTimer().enabled);
@@ -361,7 +361,7 @@ TEST_F(EngineTest, StartAndStopSwitchTheJobLoop) {
     EXPECT_EQ("Varkon- Διακόπηκε", surface.caption);
     EXPECT_TRUE(surface.enabled(Control::kStartButton) && surface.enabled(Control::kReportsMenu) &&
                 surface.enabled(Control::kSettingsMenu) && !surface.enabled(Control::kStopButton));
-    EXPECT_NE(0, v.link().PortHandle());  // open again for the reports
+    EXPECT_NE(PortState::kClosed, v.link().portState());  // open again for the reports
 }
 
 TEST_F(EngineTest, StartCommandForBacktickArgumentsIsLaunchedOrItsErrorsListed) {
@@ -417,7 +417,7 @@ TEST_F(EngineTest, NumberedModeTakesTheLowestNonEmptyFileAndCountsIt) {
     EXPECT_TRUE(exists("print.1") && exists("print") && exists("journal.txt"));
     EXPECT_EQ("1\r\n", dir.read("receipt.txt"));
     EXPECT_EQ(1, reg->count("KY1"));
-    EXPECT_EQ(0, v.link().PortHandle());
+    EXPECT_EQ(PortState::kClosed, v.link().portState());
 
     drop("print.7");
     v.onJobTick();
@@ -546,7 +546,7 @@ TEST_F(EngineTest, GivingUpADeletionRunsTheStopActionAndKeepsItsState) {
     EXPECT_EQ(17, surface.boxes.back().style);
     EXPECT_FALSE(v.jobTimer().enabled);
     EXPECT_EQ(kStopped, surface.status);
-    EXPECT_NE(0, v.link().PortHandle());
+    EXPECT_NE(PortState::kClosed, v.link().portState());
 }
 
 TEST_F(EngineTest, SingleFileModePrintsKeepsAProgramFileAndEnds) {
@@ -558,7 +558,7 @@ TEST_F(EngineTest, SingleFileModePrintsKeepsAProgramFileAndEnds) {
     EXPECT_TRUE(exists("job.PRG"));
     EXPECT_EQ("", dir.read("receipt.txt"));
     EXPECT_EQ(kExitNormal, v.exitCode());
-    EXPECT_TRUE(v.finished() && v.link().PortHandle() == 0);
+    EXPECT_TRUE(v.finished() && v.link().portState() == PortState::kClosed);
 }
 
 TEST_F(EngineTest, SingleFileOrOneShotWithoutItsFileEndsWithTheJobError) {
@@ -583,7 +583,7 @@ TEST_F(EngineTest, EndMenuSendsTheEndSequenceLast) {
     EXPECT_TRUE(v.finished());
     ASSERT_TRUE(e2e::Eventually([&] { return reg->count("KX794ST") == 1; }));
     EXPECT_EQ("KX794ST", reg->commands().back());
-    EXPECT_EQ(0, v.link().PortHandle());
+    EXPECT_EQ(PortState::kClosed, v.link().portState());
 }
 
 TEST_F(EngineTest, BasicProgrammingRunsOnlyInTheReadyState) {

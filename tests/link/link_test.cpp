@@ -13,10 +13,12 @@
 #include <thread>
 #include <utility>
 
+#include "config/pacing_delay.h"
 #include "greek/cp1253.h"
-#include "link/fiscal_tec_module.h"
 #include "link/posix_serial_port.h"
+#include "link/register_link.h"
 #include "link/reply_decoder.h"
+#include "maintenance/link_messages.h"
 #include "support/recording_notices.h"
 #include "support/temp_dir.h"
 
@@ -27,6 +29,7 @@ using namespace std::chrono_literals;
 using Answers = std::vector<std::string>;
 
 const std::string kNoAnswer = "Ο Φορολ. Εκτυπωτής δεν Απαντά σε εντολή !";
+const LineFormat k9600{};
 
 LinkTimings ShortTimings() {
     LinkTimings timings;
@@ -145,8 +148,8 @@ FakeRegister::Script Always(Answers answer) {
 // The real port, with a record of the calls the exchange makes on it.
 class RecordingPort final : public SerialPort {
   public:
-    int open(const std::string& name, const std::string& settings) override {
-        return real_.open(name, settings);
+    PortOpening open(const std::string& name, const std::optional<LineFormat>& format) override {
+        return real_.open(name, format);
     }
     bool isOpen() const override { return real_.isOpen(); }
     void close() override { real_.close(); }
@@ -170,47 +173,51 @@ class RecordingPort final : public SerialPort {
 
 class LinkTest : public ::testing::Test {
   protected:
-    void open(const FakeRegister& fake) {
-        std::string message;
-        link.OpenPort(fake.port(), "9600", message, false);
-        ASSERT_EQ(0, link.EcrError) << message;
+    // As the engine opens: the speed text of the settings, a failure told unless quiet.
+    PortOpening open(const std::string& portName, const std::string& baud, bool quiet) {
+        const PortOpening outcome = link.open(portName, LineFormatForSpeed(baud));
+        if (!quiet) TellOpenOutcome(notices, outcome, portName);
+        return outcome;
     }
+    void open(const FakeRegister& fake) {
+        ASSERT_EQ(PortOpening::kOpened, open(fake.port(), "9600", false)) << port->openFailure();
+    }
+    // The text the operator reads for the outcome; the outcome itself is kept in `last`.
     std::string send(const std::string& command, bool quiet = false) {
-        std::string reply;
-        link.SendCommand(command, reply, quiet);
-        return Cp1253ToUtf8(reply);
+        last = link.send(command, quiet);
+        return ExchangeText(last);
     }
 
     test::RecordingNotices notices;
     test::TempDir dir;
     RecordingPort* port = new RecordingPort;
-    FiscalTecModule link{notices, std::unique_ptr<SerialPort>(port), ShortTimings(), dir.path()};
+    RegisterLink link{notices, std::unique_ptr<SerialPort>(port), ShortTimings(),
+                      [this] { return ReadPacingDelay({}, dir.path()); }};
+    ExchangeResult last;
 };
 
 TEST_F(LinkTest, PortThatDoesNotOpenIsShownAndStaysFailedUntilClosed) {
     ::setenv("VARKON_COM3", "/nonexistent/ttyX", 1);
-    std::string message;
-    link.OpenPort("com3", "9600", message, false);
-    EXPECT_EQ(-1, link.EcrError);
-    EXPECT_EQ("Πρόβλημα στην Θύρα :com3", Cp1253ToUtf8(message));
-    EXPECT_EQ(-1, link.PortHandle());
+    EXPECT_EQ(PortOpening::kNotOpened, open("com3", "9600", false));
+    EXPECT_EQ("Πρόβλημα στην Θύρα :com3", OpenFailureText(PortOpening::kNotOpened, "com3"));
+    EXPECT_EQ(PortState::kFailed, link.portState());
     // The system's reason is kept for the service's log.
     EXPECT_EQ("/nonexistent/ttyX: No such file or directory", port->openFailure());
     ASSERT_EQ(1u, notices.boxes.size());
+    EXPECT_EQ("Πρόβλημα στην Θύρα :com3", notices.boxes[0].text);
     EXPECT_EQ(16, notices.boxes[0].style);
     EXPECT_EQ("Μύνημα Varkon", notices.boxes[0].title);
 
     // Every exchange on it ends as with a silent register, sleeping rather than spinning.
     EXPECT_EQ(kNoAnswer, send("KXCL", true));
-    EXPECT_EQ(-4, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kNoAnswer, last.status);
     EXPECT_LT(port->reads, 100);
 
-    link.ClosePort();
-    EXPECT_EQ(0, link.PortHandle());
+    link.close();
+    EXPECT_EQ(PortState::kClosed, link.portState());
     for (const char* name : {"lpt1", "com0", "", "ttyS0"}) {
-        link.OpenPort(name, "9600", message, true);
-        EXPECT_EQ(-1, link.PortHandle()) << name;
-        EXPECT_EQ(-2, link.EcrError) << name;  // quietly the set-up step fails after it
+        EXPECT_EQ(PortOpening::kNotOpened, open(name, "9600", true)) << name;
+        EXPECT_EQ(PortState::kFailed, link.portState()) << name;
     }
     EXPECT_EQ(1u, notices.boxes.size());
 }
@@ -218,14 +225,13 @@ TEST_F(LinkTest, PortThatDoesNotOpenIsShownAndStaysFailedUntilClosed) {
 TEST_F(LinkTest, SpeedTheLineCannotTakeIsASetUpFailureWithThePortLeftOpen) {
     FakeRegister fake(Always({"\x04"}));
     for (const char* baud : {"abc", "", "12345", "9600x", " "}) {
-        std::string message;
-        link.OpenPort(fake.port(), baud, message, false);
-        EXPECT_EQ(-2, link.EcrError) << baud;
-        EXPECT_EQ("Πρόβλημα στο Set-Up τής Θύρας :" + fake.port(), Cp1253ToUtf8(message));
-        EXPECT_EQ(1, link.PortHandle());
+        notices.boxes.clear();
+        EXPECT_EQ(PortOpening::kSetUpFailed, open(fake.port(), baud, false)) << baud;
+        ASSERT_EQ(1u, notices.boxes.size());
+        EXPECT_EQ("Πρόβλημα στο Set-Up τής Θύρας :" + fake.port(), notices.boxes[0].text);
+        EXPECT_EQ(PortState::kOpen, link.portState());
         EXPECT_TRUE(port->isOpen());
     }
-    EXPECT_EQ(5u, notices.boxes.size());
     open(fake);
     EXPECT_EQ("", send("KXCL"));
 }
@@ -235,11 +241,11 @@ TEST(PosixSerialPort, PortIsExclusiveAndComNamesFollowTheirVariable) {
     ::setenv("VARKON_COM7", fake.port().c_str(), 1);
     EXPECT_EQ("/dev/ttyS1", PosixSerialPort::DevicePath("Com2"));
     PosixSerialPort first(ShortTimings()), second(ShortTimings());
-    EXPECT_EQ(0, first.open("COM7", "9600,n,8,1"));
-    EXPECT_EQ(-1, second.open(fake.port(), "9600,n,8,1"));
+    EXPECT_EQ(PortOpening::kOpened, first.open("COM7", k9600));
+    EXPECT_EQ(PortOpening::kBusy, second.open(fake.port(), k9600));
     EXPECT_FALSE(second.isOpen());
     first.close();
-    EXPECT_EQ(0, second.open("com7", "115200,n,8,1"));
+    EXPECT_EQ(PortOpening::kOpened, second.open("com7", LineFormat{.baud = 115200}));
 }
 
 TEST_F(LinkTest, LongCommandGoesOutInPiecesOf255Bytes) {
@@ -256,7 +262,7 @@ TEST_F(LinkTest, SilentRegisterGetsFourSendsThenTheNoAnswerBox) {
     FakeRegister fake(Always({}));
     open(fake);
     EXPECT_EQ(kNoAnswer, send("KXCL"));
-    EXPECT_EQ(-4, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kNoAnswer, last.status);
     EXPECT_EQ("KXCL\rKXCL\rKXCL\rKXCL\r", fake.wire(20));
     EXPECT_EQ("Σφάλμα !!!" + kNoAnswer, notices.caption);
     ASSERT_EQ(1u, notices.boxes.size());
@@ -270,7 +276,7 @@ TEST_F(LinkTest, AnswerToTheThirdSendEndsTheExchange) {
     FakeRegister fake([](int index) { return index < 2 ? Answers{} : Answers{"\x04"}; });
     open(fake);
     EXPECT_EQ("", send("KXT1"));
-    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kAnswered, last.status);
     EXPECT_EQ("KXT1\rKXT1\rKXT1\r", fake.wire(15));
     EXPECT_TRUE(notices.boxes.empty());
 }
@@ -278,40 +284,50 @@ TEST_F(LinkTest, AnswerToTheThirdSendEndsTheExchange) {
 TEST_F(LinkTest, PowerOffCommandIsSentOnceAndNothingIsRead) {
     FakeRegister fake(Always({"\x04"}));
     open(fake);
-    std::string reply = "before";
-    link.SendCommand("KX794ST", reply, false);
-    EXPECT_EQ("before", reply);
-    EXPECT_EQ(0, link.EcrError);
+    const ExchangeResult result = link.send("KX794ST");
+    EXPECT_EQ("", result.reply);
+    EXPECT_EQ(ExchangeStatus::kNoAnswerAwaited, result.status);
+    EXPECT_TRUE(result.ok());
     EXPECT_EQ(0, port->reads);
     EXPECT_EQ("KX794ST\r", fake.wire(8));
 }
 
+// ok is what every caller goes on from: a told refusal fails unless its code is 0, a quiet one
+// leaves the judging to the caller (refused() still says so), as the register search and the
+// receipt's settlement rely on.
 TEST_F(LinkTest, RegisterAnswersAreJudgedByTheirCode) {
+    using S = ExchangeStatus;
     struct Case {
         std::string answer;
         bool quiet;
-        int status;
+        S status;
+        int code;
+        bool ok;
         std::string reply;
         std::optional<std::string> box;
     };
     const std::string digits(200, '9');
     const std::vector<Case> cases = {
-        {"DE00\r\x04", false, 0, "DE00", {}},
-        {"\x04", false, 0, "", {}},
-        {"DE2\r\x04", false, 2, "Τέλος Χαρτιού !", "Λάθος : 2\rΤέλος Χαρτιού !"},
-        {"DE02\r\x04", false, 2, "DE02", "Λάθος : 2\rDE02"},
-        {"DE07 xyz\r\x04", false, 7, "DE07 xyz", "Λάθος : 7\rDE07 xyz"},
-        {"DE7 xyz\r\x04", false, 7, "Πρόβλημα στην Φορολογική Μνήμη !\rΚαλέστε τεχνικό !",
+        {"DE00\r\x04", false, S::kAnswered, 0, true, "DE00", {}},
+        {"\x04", false, S::kAnswered, 0, true, "", {}},
+        {"DE2\r\x04", false, S::kRefused, 2, false, "Τέλος Χαρτιού !",
+         "Λάθος : 2\rΤέλος Χαρτιού !"},
+        {"DE02\r\x04", false, S::kRefused, 2, false, "DE02", "Λάθος : 2\rDE02"},
+        {"DE07 xyz\r\x04", false, S::kRefused, 7, false, "DE07 xyz", "Λάθος : 7\rDE07 xyz"},
+        {"DE7 xyz\r\x04", false, S::kRefused, 7, false,
+         "Πρόβλημα στην Φορολογική Μνήμη !\rΚαλέστε τεχνικό !",
          "Λάθος : 7\rΠρόβλημα στην Φορολογική Μνήμη !\rΚαλέστε τεχνικό !"},
-        {"DE57\r\x04", false, 57, "Λανθασμένη Λειτουργία  !",
+        {"DE57\r\x04", false, S::kRefused, 57, false, "Λανθασμένη Λειτουργία  !",
          "Λάθος : 57\rΛανθασμένη Λειτουργία  !"},
-        {"DE2\r\x04", true, 0, "Τέλος Χαρτιού !", {}},
-        {"DE0\r\x04", false, 0, "DE0", "Λάθος : 0\rDE0"},
-        {"DE\r\x04", false, -3, "DE", "Λάθος : -3\rDE"},
-        {"DE" + digits + "\r\x04", false, -3, "DE" + digits, "Λάθος : -3\rDE" + digits},
-        {"DE5x\r\x04", false, -3, "DE5x", "Λάθος : -3\rDE5x"},
-        {std::string("OK\0\xff\n\x04", 6), false, 0, std::string("OK\0ÿ\n", 6),
-         "Λάθος : 0\r" + std::string("OK\0ÿ\n", 6)},
+        {"DE2\r\x04", true, S::kRefused, 2, true, "Τέλος Χαρτιού !", {}},
+        {"DE\r\x04", true, S::kCodeNotANumber, 0, true, "DE", {}},
+        {"DE0\r\x04", false, S::kRefused, 0, true, "DE0", "Λάθος : 0\rDE0"},
+        {"DE\r\x04", false, S::kCodeNotANumber, 0, false, "DE", "Λάθος : -3\rDE"},
+        {"DE" + digits + "\r\x04", false, S::kCodeNotANumber, 0, false, "DE" + digits,
+         "Λάθος : -3\rDE" + digits},
+        {"DE5x\r\x04", false, S::kCodeNotANumber, 0, false, "DE5x", "Λάθος : -3\rDE5x"},
+        {std::string("OK\0\xff\n\x04", 6), false, S::kOtherReply, 0, true,
+         std::string("OK\0ÿ\n", 6), "Λάθος : 0\r" + std::string("OK\0ÿ\n", 6)},
     };
     FakeRegister fake([&](int index) {
         return index < static_cast<int>(cases.size()) ? Answers{cases[index].answer} : Answers{};
@@ -322,7 +338,10 @@ TEST_F(LinkTest, RegisterAnswersAreJudgedByTheirCode) {
         notices.boxes.clear();
         notices.caption.clear();
         EXPECT_EQ(c.reply, send("KXCL", c.quiet));
-        EXPECT_EQ(c.status, link.EcrError);
+        EXPECT_EQ(c.status, last.status);
+        EXPECT_EQ(c.code, last.code);
+        EXPECT_EQ(c.ok, last.ok());
+        EXPECT_EQ(c.status != S::kAnswered && c.status != S::kOtherReply, last.refused());
         EXPECT_EQ(c.box ? "Σφάλμα !!!" + c.reply : "", notices.caption);
         ASSERT_EQ(c.box ? 1u : 0u, notices.boxes.size());
         if (!c.box) continue;
@@ -351,9 +370,10 @@ TEST_F(LinkTest, RefusalWhoseCodeComesLaterIsReadToItsEnd) {
     });
     open(split);
     EXPECT_EQ("Τέλος Χαρτιού !", send("KXCL"));
-    EXPECT_EQ(2, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kRefused, last.status);
+    EXPECT_EQ(2, last.code);
     EXPECT_EQ("", send("KXT1"));
-    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kAnswered, last.status);
     EXPECT_EQ("KXCL\rKXT1\r", split.wire(10));
 }
 
@@ -361,7 +381,7 @@ TEST_F(LinkTest, RefusalWithoutItsCodeEndsWhenTheLineGoesQuiet) {
     FakeRegister fake(Always({"DE"}));  // the code never follows
     open(fake);
     EXPECT_EQ("DE", send("KXCL"));
-    EXPECT_EQ(-3, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kCodeNotANumber, last.status);
     EXPECT_EQ("KXCL\r", fake.wire(5));
 }
 
@@ -369,14 +389,13 @@ TEST_F(LinkTest, EndMarksAreFoundBeyondTheKeptTextAndAcrossReads) {
     // 70000 bytes of noise, then "D" and, in a later read, "E".
     FakeRegister fake(Always({std::string(70000, 'x') + "D", "E"}));
     open(fake);
-    std::string reply;
-    link.SendCommand("KXCL", reply, true);
-    EXPECT_EQ(0, link.EcrError);
-    EXPECT_EQ(64u * 1024, reply.size());
+    const ExchangeResult result = link.send("KXCL", true);
+    EXPECT_TRUE(result.ok());
+    EXPECT_EQ(64u * 1024, result.reply.size());
 }
 
 TEST_F(LinkTest, PacingPauseIsReadFromDelayInf) {
-    EXPECT_EQ(0ms, link.PacingDelay());
+    EXPECT_EQ(0ms, ReadPacingDelay({}, dir.path()));
     const std::vector<std::pair<std::string, std::chrono::milliseconds>> cases = {
         {"250", 250ms}, {" 250\r\n", 250ms}, {"+40", 40ms},        {"0", 0ms},
         {"abc", 0ms},   {"-5", 0ms},         {"2.5", 0ms},         {"2,5", 0ms},
@@ -384,8 +403,24 @@ TEST_F(LinkTest, PacingPauseIsReadFromDelayInf) {
     };
     for (const auto& [content, pause] : cases) {
         dir.write("delay.inf", content);
-        EXPECT_EQ(pause, link.PacingDelay()) << content;
+        EXPECT_EQ(pause, ReadPacingDelay({}, dir.path())) << content;
     }
+}
+
+// An operator may change delay.inf while the program runs: the pause is asked for after every
+// command, not once.
+TEST_F(LinkTest, PauseAfterACommandIsAskedForAfreshEveryTime) {
+    FakeRegister fake(Always({"\x04"}));
+    open(fake);
+    const auto timed = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        send("KXCL");
+        return std::chrono::steady_clock::now() - start;
+    };
+    dir.write("delay.inf", "300");
+    EXPECT_GE(timed(), 300ms);
+    dir.write("delay.inf", "0");
+    EXPECT_LT(timed(), 300ms);
 }
 
 TEST_F(LinkTest, HungUpPortEndsLikeASilentRegisterAndAFreshPortOpens) {
@@ -393,14 +428,14 @@ TEST_F(LinkTest, HungUpPortEndsLikeASilentRegisterAndAFreshPortOpens) {
         FakeRegister fake(Always({"\x04"}), 0);
         open(fake);
         EXPECT_EQ(kNoAnswer, send("KXCL"));
-        EXPECT_EQ(-4, link.EcrError);
+        EXPECT_EQ(ExchangeStatus::kNoAnswer, last.status);
         EXPECT_LT(port->reads, 100);  // a hung-up line must not make the wait spin
-        link.ClosePort();
+        link.close();
     }
     FakeRegister fresh(Always({"\x04"}));
     open(fresh);
     EXPECT_EQ("", send("KXCL"));
-    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kAnswered, last.status);
 }
 
 // ---- Answers that come unasked or late must never shift the answers after them -----------------
@@ -409,7 +444,7 @@ TEST(PosixSerialPort, WhatArrivedBeforeTheOpenIsNotRead) {
     FakeRegister fake(Always({"\x04"}));
     fake.sendUnasked("DE2\r\x04");  // the last answer to a program killed while it waited
     PosixSerialPort port(ShortTimings());
-    ASSERT_EQ(0, port.open(fake.port(), "9600,n,8,1"));
+    ASSERT_EQ(PortOpening::kOpened, port.open(fake.port(), k9600));
     EXPECT_EQ("", port.read(255));
     ASSERT_TRUE(port.write("KXCL\r"));
     EXPECT_EQ("\x04", port.read(255));
@@ -420,7 +455,7 @@ TEST_F(LinkTest, AnswerThatCameUnaskedIsNotTakenForTheNextCommand) {
     open(fake);
     fake.sendUnasked("DE2\r\x04");
     EXPECT_EQ("", send("KXCL"));
-    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kAnswered, last.status);
     EXPECT_TRUE(notices.boxes.empty());
     EXPECT_EQ("KXCL\r", fake.wire(5));
 }
@@ -434,11 +469,11 @@ TEST_F(LinkTest, LateAnswerSettlesItsCommandAndTheAnswerToItsSecondSendIsDropped
                       -1, [](int index) { return index == 0 ? 300ms : 40ms; });
     open(fake);
     EXPECT_EQ("", send("KXA"));
-    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kAnswered, last.status);
     EXPECT_EQ("Τέλος Χαρτιού !", send("KXB"));
-    EXPECT_EQ(2, link.EcrError);
+    EXPECT_EQ(2, last.code);
     EXPECT_EQ("", send("KXC"));
-    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kAnswered, last.status);
     ASSERT_EQ(1u, notices.boxes.size());
     EXPECT_EQ("Λάθος : 2\rΤέλος Χαρτιού !", notices.boxes[0].text);
     // Sent twice: the late answer to the first send ended the exchange, nothing was sent a third
@@ -465,11 +500,11 @@ TEST_F(LinkTest, LineThatDiesRightAfterALateAnswerLeavesTheNextCommandInDoubt) {
     CountingJournal journal;
     link.attachJournal(&journal);
     send("KXA");
-    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kAnswered, last.status);
     send("KXB");
-    EXPECT_EQ(-4, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kNoAnswer, last.status);
     send("KXC");
-    EXPECT_EQ(-5, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kNotSent, last.status);
     EXPECT_TRUE(link.sendingStopped());
     link.attachJournal(nullptr);
     // Only the first command is recorded as answered: the second, which the dead line never
@@ -488,7 +523,7 @@ TEST_F(LinkTest, AnswerThatCannotBeRecordedStopsTheReceiptBeforeTheNextCommand) 
     send("KXB");
     EXPECT_TRUE(link.sendingStopped());
     send("KXC");
-    EXPECT_EQ(-5, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kNotSent, last.status);
     link.attachJournal(nullptr);
     EXPECT_EQ(2, journal.answers);
     EXPECT_EQ("KXA\rKXB\r", fake.wire(8));

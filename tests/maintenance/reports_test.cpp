@@ -25,10 +25,8 @@ TEST(Reports, EachReportSendsItsCommandWhileTheStartButtonIsOff) {
             LinkTimings timings;
             timings.replyWindow = std::chrono::milliseconds(1);
             timings.reportReplyWindow = std::chrono::milliseconds(5);
-            FiscalTecModule link(notices, std::make_unique<RecordingPort>(wire), timings,
-                                 dir.path());
-            std::string ecrErrorText;
-            Reports reports(link, ecrErrorText, notices);
+            RegisterLink link(notices, std::make_unique<RecordingPort>(wire), timings);
+            Reports reports(link, notices);
             if (silent) wire->silent = {command};
             std::vector<std::string> seen;
             wire->onCommand = [&] { seen = {notices.startEnabled ? "on" : "off", notices.status}; };

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/pacing_delay.h"
 #include "config/param_settings.h"
 #include "config/settings_values.h"
 #include "config/vat_table.h"
@@ -57,13 +58,12 @@ struct ReceiptRig {
     TempDir dir;
     RecordingNotices notices;
     std::shared_ptr<Wire> wire = std::make_shared<Wire>();
-    FiscalTecModule link{notices, std::make_unique<RecordingPort>(wire), QuickTimings(),
-                         dir.path()};
-    std::string ecrErrorText;
+    RegisterLink link{notices, std::make_unique<RecordingPort>(wire), QuickTimings(),
+                      [this] { return ReadPacingDelay({}, dir.path()); }};
     Cnv437869G converter;
     GreekMikro mikro;
-    Reports reports{link, ecrErrorText, notices};
-    ReceiptPrinter printer{link, ecrErrorText, converter, mikro, notices};
+    Reports reports{link, notices};
+    ReceiptPrinter printer{link, converter, mikro, notices};
     ParamSettings settings = SampleSettings();
 
     ReceiptRig() {

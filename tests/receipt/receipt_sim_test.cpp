@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "config/pacing_delay.h"
 #include "greek/cp1253.h"
+#include "maintenance/link_messages.h"
 #include "receipt/receipt_rig.h"
 #include "support/child_process.h"
 
@@ -16,23 +18,23 @@ TEST(ReceiptOnVirtualRegister, SampleReceiptArrivesByteForByte) {
     ASSERT_FALSE(device.empty());
     {
         RecordingNotices notices;
-        FiscalTecModule link(notices, nullptr, LinkTimings{}, dir.path());
-        std::string ecrErrorText;
-        link.OpenPort(device, "9600", ecrErrorText, false);
-        EXPECT_EQ(0, link.EcrError) << Cp1253ToUtf8(ecrErrorText);
+        RegisterLink link(notices, nullptr, LinkTimings{},
+                          [&] { return ReadPacingDelay({}, dir.path()); });
+        const PortOpening opened = link.open(device, LineFormatForSpeed("9600"));
+        EXPECT_EQ(PortOpening::kOpened, opened) << OpenFailureText(opened, device);
         Cnv437869G converter;
         GreekMikro mikro;
-        ReceiptPrinter printer(link, ecrErrorText, converter, mikro, notices);
+        ReceiptPrinter printer(link, converter, mikro, notices);
         SaveVatRates({0, 13, 0, 0, 0}, dir / "vats.dat");
         printer.vatFile = dir / "vats.dat";
         dir.write("print.prn", kSampleReceipt);
-        if (link.EcrError == 0) {
+        if (opened == PortOpening::kOpened) {
             EXPECT_EQ(
                 0, printer.print(FromFsPath(dir / "print.prn"), ReceiptSettingsOf(SampleSettings()))
                        .error);
         }
         EXPECT_TRUE(notices.boxes.empty());
-        link.ClosePort();
+        link.close();
     }
     sim.stop();  // the transcript is complete once the register has ended
     EXPECT_EQ(kSampleWire, dir.read("wire.bin"));

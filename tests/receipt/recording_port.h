@@ -23,7 +23,9 @@ struct Wire {
 class RecordingPort : public SerialPort {
   public:
     explicit RecordingPort(std::shared_ptr<Wire> wire) : wire_(std::move(wire)) {}
-    int open(const std::string&, const std::string&) override { return 0; }
+    PortOpening open(const std::string&, const std::optional<LineFormat>&) override {
+        return PortOpening::kOpened;
+    }
     bool isOpen() const override { return true; }
     void close() override {}
     bool write(std::string_view bytes) override;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "greek/cp1253.h"
-#include "link/notices.h"
+#include "maintenance/operator_notices.h"
 #include "support/temp_dir.h"
 
 namespace varkon {

@@ -43,9 +43,9 @@ struct Line {
 class ScriptedPort : public SerialPort {
   public:
     explicit ScriptedPort(std::shared_ptr<Line> line) : line_(std::move(line)) {}
-    int open(const std::string&, const std::string&) override {
+    PortOpening open(const std::string&, const std::optional<LineFormat>&) override {
         open_ = true;
-        return 0;
+        return PortOpening::kOpened;
     }
     bool isOpen() const override { return open_; }
     void close() override { open_ = false; }

@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/line_format.h"
 #include "greek/cp1253.h"
-#include "link/fiscal_tec_module.h"
+#include "link/register_link.h"
 #include "link/win32_serial_port.h"
+#include "maintenance/link_messages.h"
 #include "platform/files.h"
 #include "support/recording_notices.h"
 
@@ -35,20 +37,24 @@ struct SimulatedRegister {
 
 class ComPortTest : public ::testing::Test {
   protected:
-    void open(const std::string& name, const std::string& baud = "9600") {
-        message.clear();
-        link.OpenPort(name, baud, message, false);
+    // As the engine opens: the speed text of the settings, a failure told.
+    PortOpening open(const std::string& name, const std::string& baud = "9600") {
+        const PortOpening outcome = link.open(name, LineFormatForSpeed(baud));
+        message = OpenFailureText(outcome, name);
+        TellOpenOutcome(notices, outcome, name);
+        return outcome;
     }
+    // The text the operator reads for the outcome; the outcome itself is kept in `last`.
     std::string send(const std::string& command) {
-        std::string reply;
-        link.SendCommand(command, reply, false);
-        return Cp1253ToUtf8(reply);
+        last = link.send(command);
+        return ExchangeText(last);
     }
 
     SimulatedRegister sim;
     test::RecordingNotices notices;
-    FiscalTecModule link{notices, nullptr};  // the platform's port with the real time-outs
-    std::string message;
+    RegisterLink link{notices, nullptr};  // the platform's port with the real time-outs
+    std::string message;                  // the open's failure message (UTF-8)
+    ExchangeResult last;
 };
 
 TEST(Win32SerialPort, OnlyComTenAndAboveGetTheDevicePrefix) {
@@ -63,29 +69,27 @@ TEST(Win32SerialPort, OnlyComTenAndAboveGetTheDevicePrefix) {
 
 TEST_F(ComPortTest, MissingPortIsShownAndStaysFailedUntilClosed) {
     REQUIRE_SIM(sim);
-    open(sim.missingPort);
-    EXPECT_EQ(-1, link.EcrError);
-    EXPECT_EQ("Πρόβλημα στην Θύρα :" + sim.missingPort, Cp1253ToUtf8(message));
-    EXPECT_EQ(-1, link.PortHandle());
+    EXPECT_EQ(PortOpening::kNotOpened, open(sim.missingPort));
+    EXPECT_EQ("Πρόβλημα στην Θύρα :" + sim.missingPort, message);
+    EXPECT_EQ(PortState::kFailed, link.portState());
     ASSERT_EQ(1u, notices.boxes.size());
     EXPECT_EQ(16, notices.boxes[0].style);
     EXPECT_EQ("Μύνημα Varkon", notices.boxes[0].title);
-    link.ClosePort();
-    EXPECT_EQ(0, link.PortHandle());
+    link.close();
+    EXPECT_EQ(PortState::kClosed, link.portState());
 }
 
 TEST_F(ComPortTest, SpeedWithoutLineSettingsIsASetUpFailureWithThePortLeftOpen) {
     REQUIRE_SIM(sim);
-    open(sim.port, "abc");
-    EXPECT_EQ(-2, link.EcrError);
-    EXPECT_EQ("Πρόβλημα στο Set-Up τής Θύρας :" + sim.port, Cp1253ToUtf8(message));
-    EXPECT_EQ(1, link.PortHandle());
+    EXPECT_EQ(PortOpening::kSetUpFailed, open(sim.port, "abc"));
+    EXPECT_EQ("Πρόβλημα στο Set-Up τής Θύρας :" + sim.port, message);
+    EXPECT_EQ(PortState::kOpen, link.portState());
     EXPECT_EQ(1u, notices.boxes.size());
-    link.ClosePort();
+    link.close();
 
     // The handle stays usable with the line as it was.
     Win32SerialPort port{LinkTimings{}};
-    EXPECT_EQ(-2, port.open(sim.port, ",n,8,1"));
+    EXPECT_EQ(PortOpening::kSetUpFailed, port.open(sim.port, ParseLineFormat(",n,8,1")));
     ASSERT_TRUE(port.isOpen());
     EXPECT_TRUE(port.write("KXCL\r"));
     EXPECT_EQ("\x04", port.read(255));
@@ -96,14 +100,14 @@ TEST_F(ComPortTest, SpeedWithoutLineSettingsIsASetUpFailureWithThePortLeftOpen) 
 TEST_F(ComPortTest, RegisterAnswersThroughTheComPortAndHearsEveryByte) {
     REQUIRE_SIM(sim);
     const std::size_t before = ReadWholeFile(sim.transcript).size();
-    open(sim.port);
-    ASSERT_EQ(0, link.EcrError) << Cp1253ToUtf8(message);
+    ASSERT_EQ(PortOpening::kOpened, open(sim.port)) << message;
 
     EXPECT_EQ("", send("KXCL"));
-    EXPECT_EQ(0, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kAnswered, last.status);
 
     EXPECT_EQ("Τέλος Χαρτιού !", send("KXPAPEROUT"));
-    EXPECT_EQ(2, link.EcrError);
+    EXPECT_EQ(ExchangeStatus::kRefused, last.status);
+    EXPECT_EQ(2, last.code);
     ASSERT_EQ(1u, notices.boxes.size());
     EXPECT_EQ("Λάθος : 2\rΤέλος Χαρτιού !", notices.boxes[0].text);
 
@@ -113,8 +117,8 @@ TEST_F(ComPortTest, RegisterAnswersThroughTheComPortAndHearsEveryByte) {
         if (b != '\r') everyByte += static_cast<char>(b);
     }
     EXPECT_EQ("", send(everyByte));
-    EXPECT_EQ(0, link.EcrError);
-    link.ClosePort();
+    EXPECT_EQ(ExchangeStatus::kAnswered, last.status);
+    link.close();
 
     const std::string wire = ReadWholeFile(sim.transcript);
     ASSERT_GE(wire.size(), before);
@@ -126,7 +130,7 @@ TEST_F(ComPortTest, RegisterAnswersThroughTheComPortAndHearsEveryByte) {
 TEST_F(ComPortTest, AnswerLeftUnreadIsDiscardedBeforeTheNextCommand) {
     REQUIRE_SIM(sim);
     Win32SerialPort port{LinkTimings{}};
-    ASSERT_EQ(0, port.open(sim.port, "9600,n,8,1"));
+    ASSERT_EQ(PortOpening::kOpened, port.open(sim.port, LineFormat{}));
     EXPECT_EQ(0u, port.discardInput());
     ASSERT_TRUE(port.write("KXPAPEROUT\r"));
     // A read of two bytes waits only a few milliseconds for them.

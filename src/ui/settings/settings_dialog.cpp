@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "greek/cp1253.h"
-#include "link/notices.h"
+#include "maintenance/operator_notices.h"
 
 namespace varkon {
 

@@ -1,9 +1,12 @@
-// Notices: what the lower layers (the link, the reports, the receipt translation) need from the
-// window above them, declared here so that they never reach up to it. The engine implements it
-// over its Surface; tests record it. All texts are UTF-8.
+// OperatorNotices: what the layers above the link (the reports, the receipt translation, the
+// engine's runs) need from the window, declared here so that they never reach up to it. It
+// carries the link's hooks too, and tells every exchange's outcome as link_messages says. The
+// engine implements it over its Surface; tests record it. All texts are UTF-8.
 #pragma once
 
 #include <string>
+
+#include "link/link_hooks.h"
 
 namespace varkon {
 
@@ -18,19 +21,16 @@ inline constexpr int kMsgInformation = 64;
 inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerCancel = 2;
 
-class Notices {
+class OperatorNotices : public LinkHooks {
   public:
-    virtual ~Notices() = default;
-
     // A modal message box for the operator; returns kAnswerOk or kAnswerCancel.
     virtual int showMessage(const std::string& text, int style, const std::string& title = "") = 0;
     // The window's status text and caption.
     virtual void showStatus(const std::string& text) = 0;
     virtual void showCaption(const std::string& text) = 0;
-    // Lets the window paint while a long operation blocks (and a service notice a stop request).
-    virtual void repaint() = 0;
-    // True once the program has been told to stop: a wait for the register is given up at once.
-    virtual bool stopRequested() const { return false; }
+
+    // The message an exchange's outcome calls for, at the moment the link hands it up.
+    void exchangeEnded(const ExchangeResult& result) override;
 };
 
 }  // namespace varkon
