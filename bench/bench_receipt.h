@@ -15,13 +15,13 @@ using test::QuietNotices;
 // the file.
 inline ReceiptSettings BenchReceiptSettings() {
     ParamSettings settings;
-    settings.descpr = "true";
-    settings.CODEPR = "fals";
+    settings.printDescription = "true";
+    settings.printCode = "fals";
     settings.comment = "true";
-    settings.curr = "0";
-    settings.keyboff = "fals";
-    settings.ecrt = "mikro";
-    settings.ddep = "fals";
+    settings.currency = "0";
+    settings.keyboardOff = "fals";
+    settings.registerType = "mikro";
+    settings.directDepartments = "fals";
     settings.quantity = "fals";
     return ReceiptSettingsOf(settings);
 }

@@ -107,8 +107,8 @@ void BM_TranslateReceipt(benchmark::State& state) {
                               varkon::LinkTimings{},
                               [&] { return varkon::ReadPacingDelay({}, dir.path()); });
     varkon::Cnv437869G converter;
-    varkon::GreekMikro mikro;
-    varkon::ReceiptPrinter printer(link, converter, mikro, notices);
+    varkon::RegisterCharset charset;
+    varkon::ReceiptPrinter printer(link, converter, charset, notices);
     printer.vatFile = dir / "vats.dat";
     const varkon::ReceiptSettings settings = varkon::bench::BenchReceiptSettings();
     const std::string file = varkon::FromFsPath(dir / "print.prn");

@@ -225,8 +225,8 @@ void BM_Receipt40At9600(benchmark::State& state) {
         return;
     }
     Cnv437869G converter;
-    GreekMikro mikro;
-    ReceiptPrinter printer(link, converter, mikro, notices);
+    RegisterCharset charset;
+    ReceiptPrinter printer(link, converter, charset, notices);
     printer.vatFile = dir / "vats.dat";
     const ReceiptSettings settings = BenchReceiptSettings();
     const std::string file = FromFsPath(dir / "print.prn");

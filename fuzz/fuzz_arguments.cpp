@@ -25,27 +25,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ParamSettings settings;
     settings.location = "kept out";
-    settings.autostar = (size % 2) == 1;
-    const bool autostar = settings.autostar;
+    settings.autoStart = (size % 2) == 1;
+    const bool autostar = settings.autoStart;
     const int status = ReadCommandLineSettings(arguments, settings);
 
     Check(status == 0 || status == -1);
     // A missing or empty field is "e", never empty.
-    for (const std::string* field :
-         {&settings.Port, &settings.Baud, &settings.file, &settings.DLAY, &settings.ecrt}) {
+    for (const std::string* field : {&settings.port, &settings.baud, &settings.file,
+                                     &settings.delay, &settings.registerType}) {
         Check(!field->empty());
         Check(field->find_first_of(", ") == std::string::npos);
     }
-    Check(settings.multi == "fals" && settings.codetype == "true");
-    Check(settings.location.empty() && settings.convert2.empty() && settings.defacto.empty());
-    Check(settings.autostar == autostar);
+    Check(settings.multi == "fals" && settings.codeType == "true");
+    Check(settings.location.empty() && settings.converter.empty() && settings.hostFile.empty());
+    Check(settings.autoStart == autostar);
     if (status == 0) {
-        Check(IsFlagWord(settings.descpr) && IsFlagWord(settings.comment));
-        Check(IsFlagWord(settings.keyboff) && IsFlagWord(settings.ddep));
+        Check(IsFlagWord(settings.printDescription) && IsFlagWord(settings.comment));
+        Check(IsFlagWord(settings.keyboardOff) && IsFlagWord(settings.directDepartments));
         Check(IsFlagWord(settings.quantity));
-        Check(settings.curr.size() == 1);
-        Check(settings.CODEPR.empty() || settings.CODEPR == "fals" || settings.CODEPR == "true N" ||
-              settings.CODEPR == "true A");
+        Check(settings.currency.size() == 1);
+        Check(settings.printCode.empty() || settings.printCode == "fals" ||
+              settings.printCode == "true N" || settings.printCode == "true A");
     }
     return 0;
 }

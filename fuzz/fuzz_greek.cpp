@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "greek/cp1253.h"
-#include "greek/greek_mikro.h"
+#include "greek/register_charset.h"
 #include "greek/register_text.h"
 #include "greek/text_converter.h"
 
@@ -40,17 +40,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(UpperCp1253(LowerCp1253(upper)) == upper);
 
     // The register code tables are byte for byte as well.
-    GreekMikro mikro;
-    mikro.InSring(input, 0);
-    Check(mikro.GreekString() == GreekMikro::ToMikroCodes(input));
-    mikro.InSring(input, -1);
-    Check(mikro.GreekString() == GreekMikro::FromDosGreek(input));
-    mikro.InSring("unchanged", 7);
-    Check(mikro.GreekString() == GreekMikro::FromDosGreek(input));
+    RegisterCharset charset;
+    charset.convert(input, 0);
+    Check(charset.converted() == RegisterCharset::ToMikroCodes(input));
+    charset.convert(input, -1);
+    Check(charset.converted() == RegisterCharset::FromDosGreek(input));
+    charset.convert("unchanged", 7);
+    Check(charset.converted() == RegisterCharset::FromDosGreek(input));
 
     Cnv437869G converter;
-    Check(PrepareRegisterText(converter, mikro, input, true).size() == input.size());
-    Check(PrepareRegisterText(converter, mikro, input, false).size() == input.size());
-    Check(PrepareFooterText(mikro, input).size() == input.size());
+    Check(PrepareRegisterText(converter, charset, input, true).size() == input.size());
+    Check(PrepareRegisterText(converter, charset, input, false).size() == input.size());
+    Check(PrepareFooterText(charset, input).size() == input.size());
     return 0;
 }

@@ -22,7 +22,7 @@
 #include "config/settings_values.h"
 #include "config/vat_table.h"
 #include "fuzz_support.h"
-#include "greek/greek_mikro.h"
+#include "greek/register_charset.h"
 #include "greek/text_converter.h"
 #include "link/register_link.h"
 #include "maintenance/reports.h"
@@ -80,14 +80,14 @@ varkon::ReceiptSettings SettingsFrom(std::uint8_t first, std::uint8_t second) {
     static constexpr std::array<const char*, 4> kCodes = {"true N", "true A", "falseN", ""};
     auto flag = [](bool on) { return std::string(on ? "true" : "fals"); };
     varkon::ParamSettings settings;
-    settings.ecrt = kTypes[first & 3];
-    settings.curr = std::string(1, static_cast<char>('0' + ((first >> 2) & 3)));
-    settings.ddep = flag(first & 0x10);
+    settings.registerType = kTypes[first & 3];
+    settings.currency = std::string(1, static_cast<char>('0' + ((first >> 2) & 3)));
+    settings.directDepartments = flag(first & 0x10);
     settings.quantity = flag(first & 0x20);
-    settings.keyboff = flag(first & 0x40);
+    settings.keyboardOff = flag(first & 0x40);
     settings.comment = flag(first & 0x80);
-    settings.CODEPR = kCodes[second & 3];
-    settings.descpr = flag(second & 4);
+    settings.printCode = kCodes[second & 3];
+    settings.printDescription = flag(second & 4);
     return varkon::ReceiptSettingsOf(settings);
 }
 
@@ -114,10 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AnsweringPort& wire = *port;
     RegisterLink link(notices, std::move(port), timings);
     Cnv437869G converter;
-    GreekMikro mikro;
+    RegisterCharset charset;
     Reports reports(link, notices);
     notices.reports = &reports;
-    ReceiptPrinter printer(link, converter, mikro, notices);
+    ReceiptPrinter printer(link, converter, charset, notices);
     printer.vatFile = vatFile.path();
 
     const PrintResult result = printer.print(printFile.path(), settings);

@@ -51,13 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.set(std::string_view(reinterpret_cast<const char*>(data), size));
 
     ParamSettings settings;
-    settings.Port = "com9";
-    settings.Baud = "1200";
+    settings.port = "com9";
+    settings.baud = "1200";
     Check(ReadSettings(settings, file.path()) == 0);
     // No value is longer than its key allows, and no value holds a line end.
-    Check(settings.Port.size() <= 4 && settings.Baud.size() <= 5 && settings.file.size() <= 30);
-    Check(settings.location.size() <= 99 && settings.convert2.size() <= 12);
-    for (const std::string* value : {&settings.Port, &settings.file, &settings.location}) {
+    Check(settings.port.size() <= 4 && settings.baud.size() <= 5 && settings.file.size() <= 30);
+    Check(settings.location.size() <= 99 && settings.converter.size() <= 12);
+    for (const std::string* value : {&settings.port, &settings.file, &settings.location}) {
         Check(value->find_first_of("\r\n") == std::string::npos);
     }
 
@@ -67,40 +67,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // What the dialog would write from these values reads back as the same values.
     SettingsForm form;
-    form.port = settings.Port;
-    form.baud = settings.Baud;
+    form.port = settings.port;
+    form.baud = settings.baud;
     form.file = settings.file;
-    form.type = settings.ecrt == "mikro" ? "MikroPos" : settings.ecrt;
+    form.type = settings.registerType == "mikro" ? "MikroPos" : settings.registerType;
     form.multi = settings.multi == "true";
-    form.descpr = settings.descpr == "true";
-    form.codeNumeric = settings.CODEPR == "true N";
-    form.codeAscii = settings.CODEPR == "true A";
+    form.printDescription = settings.printDescription == "true";
+    form.codeNumeric = settings.printCode == "true N";
+    form.codeAscii = settings.printCode == "true A";
     form.comments = settings.comment == "true";
-    form.currency = settings.curr == "1" ? 1 : settings.curr == "2" ? 2 : 0;
-    form.convert2 = settings.convert2;
-    form.keyboff = settings.keyboff == "true";
-    form.ddep = settings.ddep == "true";
+    form.currency = settings.currency == "1" ? 1 : settings.currency == "2" ? 2 : 0;
+    form.converter = settings.converter;
+    form.keyboardOff = settings.keyboardOff == "true";
+    form.directDepartments = settings.directDepartments == "true";
     form.quantity = settings.quantity == "true";
-    form.autostar = settings.autostar;
-    form.defacto = settings.defacto == "ye";
+    form.autoStart = settings.autoStart;
+    form.hostFile = settings.hostFile == "ye";
     form.location = settings.location;
     const fs::path written = WriteFolder() / "param.ini";
     Check(WriteSettings(form, "01-02-2025", written) == 0);
 
     ParamSettings back;
     Check(ReadSettings(back, written) == 0);
-    Check(back.Port == LowerCp1253(form.port) && back.Baud == LowerCp1253(form.baud));
+    Check(back.port == LowerCp1253(form.port) && back.baud == LowerCp1253(form.baud));
     Check(back.file == form.file && back.location == form.location);
     Check(back.multi == (form.multi ? "true" : "fals"));
-    Check(back.descpr == (form.descpr ? "true" : "fals"));
+    Check(back.printDescription == (form.printDescription ? "true" : "fals"));
     Check(back.comment == (form.comments ? "true" : "fals"));
-    Check(back.keyboff == (form.keyboff ? "true" : "fals"));
-    Check(back.ddep == (form.ddep ? "true" : "fals"));
+    Check(back.keyboardOff == (form.keyboardOff ? "true" : "fals"));
+    Check(back.directDepartments == (form.directDepartments ? "true" : "fals"));
     Check(back.quantity == (form.quantity ? "true" : "fals"));
-    Check(back.CODEPR == (form.codeAscii ? "true A" : form.codeNumeric ? "true N" : "falseN"));
-    Check(back.curr == std::to_string(form.currency));
-    Check(back.defacto == (form.defacto ? "ye" : "no"));
-    Check(back.autostar == form.autostar);
-    Check(back.ecrt == EcrtFromTypeText(form.type));
+    Check(back.printCode == (form.codeAscii ? "true A" : form.codeNumeric ? "true N" : "falseN"));
+    Check(back.currency == std::to_string(form.currency));
+    Check(back.hostFile == (form.hostFile ? "ye" : "no"));
+    Check(back.autoStart == form.autoStart);
+    Check(back.registerType == EcrtFromTypeText(form.type));
     return 0;
 }

@@ -11,7 +11,7 @@
 #include "config/param_settings.h"
 #include "config/settings_values.h"
 #include "greek/cp1253.h"
-#include "greek/greek_mikro.h"
+#include "greek/register_charset.h"
 #include "greek/text_converter.h"
 #include "link/register_link.h"
 #include "maintenance/link_messages.h"
@@ -73,20 +73,20 @@ class CommandRun {
         bool told = false;
         for (;;) {
             const PortOpening outcome =
-                link_.open(settings_.Port, LineFormatForSpeed(settings_.Baud));
+                link_.open(settings_.port, LineFormatForSpeed(settings_.baud));
             if (outcome == PortOpening::kOpened) return true;
             link_.close();
             const auto now = Clock::now();
             if (outcome != PortOpening::kBusy || now >= giveUp || stopRequested()) break;
             if (!told) {
-                notices_.showStatus(texts::kPortBusyWaiting + Cp1253ToUtf8(settings_.Port));
+                notices_.showStatus(texts::kPortBusyWaiting + Cp1253ToUtf8(settings_.port));
                 told = true;
             }
             options_.sleepUntil(std::min(giveUp, now + options_.portRetry));
         }
         // Once more aloud: the operator reads why in the open's own message.
-        TellOpenOutcome(notices_, link_.open(settings_.Port, LineFormatForSpeed(settings_.Baud)),
-                        settings_.Port);
+        TellOpenOutcome(notices_, link_.open(settings_.port, LineFormatForSpeed(settings_.baud)),
+                        settings_.port);
         return false;
     }
 
@@ -116,8 +116,8 @@ int RunProgramCommand(Surface& surface, std::unique_ptr<SerialPort> port,
         return kExitRegisterNotFound;
     }
     Cnv437869G converter;
-    GreekMikro mikro;
-    ReceiptPrinter printer(run.link(), converter, mikro, run.notices());
+    RegisterCharset charset;
+    ReceiptPrinter printer(run.link(), converter, charset, run.notices());
     printer.vatFile = run.workFile("vats.dat");
     run.notices().clearMessageShown();
     const PrintResult result = printer.print(programFile, ReceiptSettingsOf(run.settings()));

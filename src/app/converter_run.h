@@ -1,5 +1,5 @@
 // ConverterRun: the external converter a print file goes through before it is sent (param.ini's
-// convert2 command). It starts the command through the Launcher with the file's path and waits
+// [convert2] command). It starts the command through the Launcher with the file's path and waits
 // until the converter writes its end marker, end.txt, into the work folder. The job loop owns one
 // and runs it before each new receipt.
 #pragma once

@@ -51,7 +51,7 @@ EngineCore::EngineCore(Surface& surface_, std::unique_ptr<SerialPort> port, Engi
       link(notices, std::move(port), options.timings, [this] { return pacingDelay(); }),
       converter(options.converter ? options.converter : std::make_shared<Cnv437869G>()),
       reports(link, notices),
-      printer(link, *converter, mikro, notices),
+      printer(link, *converter, charset, notices),
       jobs(workFile("varkon.job")) {
     notices.attachReports(reports);
     notices.attachJobRecord(jobs);
@@ -80,14 +80,14 @@ bool EngineCore::readStartupSettings(ParamSettings& settings) {
         endRun(kExitArgumentsRejected);
         return false;
     }
-    settings.Port = portName;
-    settings.Baud = baud;
+    settings.port = portName;
+    settings.baud = baud;
     if (ReadSettings(settings, workFile("param.ini")) != 0) {
         notices.showMessage(texts::kSettingsUnreadable, kMsgCritical);
         endRun(kExitSettingsUnreadable);
         return false;
     }
-    if (TrimBlanks(settings.Port).empty()) {
+    if (TrimBlanks(settings.port).empty()) {
         // An empty or binary file: the port's own message would name no port at all.
         notices.showMessage(texts::kSettingsHoldNoPort, kMsgCritical);
         if (options.unattended) {
@@ -109,16 +109,16 @@ bool EngineCore::readTickSettings(ParamSettings& settings) {
             return false;
         }
     } else {
-        settings.Port = portName;
-        settings.Baud = baud;
+        settings.port = portName;
+        settings.baud = baud;
         if (ReadSettings(settings, workFile("param.ini")) == 0) {
             lastSettings_ = settings;
         } else {
             settings = lastSettings_;  // the file is being replaced or is gone: go on as before
         }
     }
-    portName = settings.Port;
-    baud = settings.Baud;
+    portName = settings.port;
+    baud = settings.baud;
     return true;
 }
 

@@ -13,7 +13,7 @@
 #include "app/job_record.h"
 #include "app/surface.h"
 #include "config/param_settings.h"
-#include "greek/greek_mikro.h"
+#include "greek/register_charset.h"
 #include "greek/text_converter.h"
 #include "link/link_timings.h"
 #include "link/register_link.h"
@@ -104,7 +104,7 @@ class EngineCore {
     EngineOptions options;
     RegisterLink link;
     std::shared_ptr<TextConverter> converter;
-    GreekMikro mikro;
+    RegisterCharset charset;
     Reports reports;
     ReceiptPrinter printer;
     JobRecord jobs;

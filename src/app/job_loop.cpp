@@ -80,7 +80,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
         core_.link.close();
         return;
     }
-    if (!converter_.convert(settings.convert2, path)) return;
+    if (!converter_.convert(settings.converter, path)) return;
 
     const Outcome outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kSingleFile);
     core_.closePortAndEnd(outcome == Outcome::kPrinted ? kExitNormal : kExitJobFailed);
@@ -100,7 +100,7 @@ void JobLoop::numberedFileJob(const ParamSettings& settings) {
     Outcome outcome = Outcome::kNotStarted;
     if (resuming) {
         outcome = finishUnfinished(Mode::kNumbered);
-    } else if (converter_.convert(settings.convert2, path)) {
+    } else if (converter_.convert(settings.converter, path)) {
         outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kNumbered);
     }
     if (core_.finished || outcome == Outcome::kNotStarted) return;

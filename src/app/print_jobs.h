@@ -16,7 +16,7 @@
 namespace varkon {
 
 // The print files waiting for a numbered-mode tick, the next first: location + "noname.prn"
-// unless `defacto` is "no"; else for a pattern with "*." its matches in byte order; else
+// unless [Defacto_] is "no"; else for a pattern with "*." its matches in byte order; else
 // location + file + ".1" ... ".10". A candidate counts only with a length above 0.
 std::vector<std::string> FindPrintJobs(const ParamSettings& settings);
 

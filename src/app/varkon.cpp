@@ -42,9 +42,9 @@ void Varkon::startUp() {
         if (core_.settingsWanted) actions_.askForSettings();
         return;
     }
-    core_.portName = settings.Port;
-    core_.baud = settings.Baud;
-    if (settings.autostar) core_.autoStart = true;
+    core_.portName = settings.port;
+    core_.baud = settings.baud;
+    if (settings.autoStart) core_.autoStart = true;
 
     core_.surface.setEnabled(Control::kReportsMenu, false);
     fillOptionPanel(settings);
@@ -61,7 +61,7 @@ void Varkon::fillOptionPanel(const ParamSettings& s) {
     surface.setText(Control::kBaudValue, Cp1253ToUtf8(core_.baud));
     surface.setText(Control::kFileValue,
                     Cp1253ToUtf8(s.file) + texts::kPathBetween + Cp1253ToUtf8(s.location));
-    surface.setText(Control::kRegisterValue, Cp1253ToUtf8(s.ecrt));
+    surface.setText(Control::kRegisterValue, Cp1253ToUtf8(s.registerType));
     surface.setText(Control::kDescriptionValue, ShowsDescriptionsPrinted(s)
                                                     ? texts::kDescriptionsPrinted
                                                     : texts::kDescriptionsNotPrinted);

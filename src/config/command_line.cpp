@@ -74,28 +74,28 @@ int ReadCommandLineSettings(const std::string& arguments, ParamSettings& setting
     };
 
     ParamSettings read;
-    read.autostar = settings.autostar;
-    read.Port = field(0);
-    read.Baud = field(1);
+    read.autoStart = settings.autoStart;
+    read.port = field(0);
+    read.baud = field(1);
     read.file = field(2);
-    read.DLAY = field(3);
-    read.ecrt = field(4);
+    read.delay = field(3);
+    read.registerType = field(4);
     // The argument form always means one print file, and has no directory, converter or
     // Defacto link.
     read.multi = "fals";
-    read.codetype = "true";
+    read.codeType = "true";
 
     std::string flags = field(5);
     int status = 0;
     if (flags.size() < kFlagCount) {
         status = -1;
     } else {
-        read.CODEPR = CodePrintFlag(flags[0]);
-        read.descpr = OneMeansTrue(flags[1]);
+        read.printCode = CodePrintFlag(flags[0]);
+        read.printDescription = OneMeansTrue(flags[1]);
         read.comment = OneMeansTrue(flags[2]);
-        read.curr = std::string(1, flags[3]);
-        read.keyboff = OneMeansTrue(flags[4]);
-        read.ddep = OneMeansTrue(flags[5]);
+        read.currency = std::string(1, flags[3]);
+        read.keyboardOff = OneMeansTrue(flags[4]);
+        read.directDepartments = OneMeansTrue(flags[5]);
         read.quantity = OneMeansTrue(flags[6]);
     }
     settings = std::move(read);

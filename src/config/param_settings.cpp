@@ -89,22 +89,22 @@ struct KeyRule {
 };
 
 constexpr std::array<KeyRule, 17> kKeyRules{{
-    {"[port]", &ParamSettings::Port, 8, 4},
-    {"[baud]", &ParamSettings::Baud, 8, 5},
+    {"[port]", &ParamSettings::port, 8, 4},
+    {"[baud]", &ParamSettings::baud, 8, 5},
     {"[file]", &ParamSettings::file, 8, 30},
-    {"[code]", &ParamSettings::codetype, 8, 3},
-    {"[ecrt]", &ParamSettings::ecrt, 8, 5},
+    {"[code]", &ParamSettings::codeType, 8, 3},
+    {"[ecrt]", &ParamSettings::registerType, 8, 5},
     {"[multi type]", &ParamSettings::multi, 14, 4},
-    {"[time]", &ParamSettings::DLAY, 8, 5},
-    {"[print_desc]", &ParamSettings::descpr, 14, 4},
-    {"[print_code]", &ParamSettings::CODEPR, 14, 6},
+    {"[time]", &ParamSettings::delay, 8, 5},
+    {"[print_desc]", &ParamSettings::printDescription, 14, 4},
+    {"[print_code]", &ParamSettings::printCode, 14, 6},
     {"[comments]", &ParamSettings::comment, 12, 4},
-    {"[currency]", &ParamSettings::curr, 12, 1},
-    {"[convert2]", &ParamSettings::convert2, 12, 12},
-    {"[keyb_off]", &ParamSettings::keyboff, 12, 4},
-    {"[dir_depa]", &ParamSettings::ddep, 12, 4},
+    {"[currency]", &ParamSettings::currency, 12, 1},
+    {"[convert2]", &ParamSettings::converter, 12, 12},
+    {"[keyb_off]", &ParamSettings::keyboardOff, 12, 4},
+    {"[dir_depa]", &ParamSettings::directDepartments, 12, 4},
     {"[quantity]", &ParamSettings::quantity, 12, 4},
-    {"[Defacto_]", &ParamSettings::defacto, 12, 2},
+    {"[Defacto_]", &ParamSettings::hostFile, 12, 2},
     {"[location]", &ParamSettings::location, 12, 99},
 }};
 
@@ -118,7 +118,7 @@ void ApplySettingLine(std::string_view line, ParamSettings& read) {
     }
     if (line.size() >= kAutoStartLine.size() &&
         UpperCp1253(line.substr(0, kAutoStartLine.size())) == kAutoStartLine) {
-        read.autostar = true;
+        read.autoStart = true;
     }
 }
 
@@ -160,7 +160,7 @@ std::string SettingsText(const SettingsForm& form, const std::string& date) {
     line("[multi type] " + TrueFalse(form.multi));
     line("[time] 0");
     line("[subtotal] yes");
-    line("[print_desc] " + TrueFalse(form.descpr));
+    line("[print_desc] " + TrueFalse(form.printDescription));
     if (form.codeAscii) {
         line("[print_code] true A");
     }
@@ -173,17 +173,17 @@ std::string SettingsText(const SettingsForm& form, const std::string& date) {
     line("[comments] " + TrueFalse(form.comments));
     // Only the three settlement options exist; anything else is the first one.
     line("[currency]=" + std::string(1, form.currency == 1 ? '1' : form.currency == 2 ? '2' : '0'));
-    if (form.convert2 != kNoConverter) {
-        line("[convert2]=" + form.convert2);
+    if (form.converter != kNoConverter) {
+        line("[convert2]=" + form.converter);
     }
-    line(form.keyboff ? "[keyb_off]=true " : "[keyb_off]=false");
-    line("[dir_depa]=" + TrueFalse(form.ddep));
+    line(form.keyboardOff ? "[keyb_off]=true " : "[keyb_off]=false");
+    line("[dir_depa]=" + TrueFalse(form.directDepartments));
     line("[quantity]=" + TrueFalse(form.quantity));
-    line("[AutoStar]=" + YesNo(form.autostar));
+    line("[AutoStar]=" + YesNo(form.autoStart));
     line("################################");
     line("# Customer Specific Parameters #");
     line("################################");
-    line("[Defacto_]=" + YesNo(form.defacto));
+    line("[Defacto_]=" + YesNo(form.hostFile));
     line("[location] " + form.location);
     line("# End of parameter file #");
     return out;
@@ -193,9 +193,9 @@ std::string SettingsText(const SettingsForm& form, const std::string& date) {
 
 int ReadSettings(ParamSettings& settings, const std::filesystem::path& file) {
     ParamSettings read;
-    read.Port = settings.Port;
-    read.Baud = settings.Baud;
-    read.autostar = settings.autostar;
+    read.port = settings.port;
+    read.baud = settings.baud;
+    read.autoStart = settings.autoStart;
     int status = ScanLines(file, kSettingsLineKeep,
                            [&read](std::string_view line) { ApplySettingLine(line, read); });
     if (status != 0) {

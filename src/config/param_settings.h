@@ -11,30 +11,30 @@ namespace varkon {
 // One text value per settings key, code page 1253 bytes, exactly as read (never converted).
 // Boolean settings are the four-character texts "true" and "fals".
 struct ParamSettings {
-    std::string Port;
-    std::string Baud;
+    std::string port;
+    std::string baud;
     std::string file;
-    std::string codetype;
-    std::string ecrt;
+    std::string codeType;
+    std::string registerType;
     std::string multi;
-    std::string DLAY;
-    std::string descpr;
-    std::string CODEPR;
+    std::string delay;
+    std::string printDescription;
+    std::string printCode;
     std::string comment;
-    std::string curr;
-    std::string convert2;
-    std::string keyboff;
-    std::string ddep;
+    std::string currency;
+    std::string converter;
+    std::string keyboardOff;
+    std::string directDepartments;
     std::string quantity;
-    std::string defacto;
+    std::string hostFile;
     std::string location;
-    bool autostar = false;
+    bool autoStart = false;
 };
 
 inline const std::filesystem::path kParamFile = "param.ini";
 
-// Reads param.ini into `settings`. Every field except Port, Baud and autostar starts empty;
-// Port and Baud keep their values when the file has no line for them; autostar is only ever set.
+// Reads param.ini into `settings`. Every field except port, baud and autoStart starts empty;
+// port and baud keep their values when the file has no line for them; autoStart is only ever set.
 // Returns 0, or -1 when the file is missing or cannot be read (then `settings` is untouched).
 int ReadSettings(ParamSettings& settings, const std::filesystem::path& file = kParamFile);
 
@@ -54,17 +54,17 @@ struct SettingsForm {
     std::string file;  // filetxt, as typed
     std::string type;  // typetxt: "MikroPos", "Pos21", "Tec  Fiscal Printer", ... any case
     bool multi = false;
-    bool descpr = false;
+    bool printDescription = false;
     bool codeAscii = false;
     bool codeNumeric = false;
     bool comments = false;
-    int currency = 0;      // 0, 1 or 2
-    std::string convert2;  // cnvtxt; the none-entry writes no line
-    bool keyboff = false;
-    bool ddep = false;
+    int currency = 0;       // 0, 1 or 2
+    std::string converter;  // cnvtxt; the none-entry writes no line
+    bool keyboardOff = false;
+    bool directDepartments = false;
     bool quantity = false;
-    bool autostar = false;
-    bool defacto = false;
+    bool autoStart = false;
+    bool hostFile = false;
     std::string location;
 };
 

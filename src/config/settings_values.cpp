@@ -11,34 +11,34 @@ FileMode FileModeOf(const ParamSettings& settings) {
 }
 
 Settlement SettlementOf(const ParamSettings& settings) {
-    if (settings.curr == "0") return Settlement::kTenderKey;
-    if (settings.curr == "1") return Settlement::kMainCurrency;
-    if (settings.curr == "2") return Settlement::kSecondCurrency;
-    if (settings.curr == "3") return Settlement::kThirdCurrency;
+    if (settings.currency == "0") return Settlement::kTenderKey;
+    if (settings.currency == "1") return Settlement::kMainCurrency;
+    if (settings.currency == "2") return Settlement::kSecondCurrency;
+    if (settings.currency == "3") return Settlement::kThirdCurrency;
     return Settlement::kNone;
 }
 
 ReceiptSettings ReceiptSettingsOf(const ParamSettings& s) {
     ReceiptSettings out;
-    out.pos21 = s.ecrt == "pos21";
-    out.printDescription = s.descpr != "fals";
-    out.quantityInDescription = s.quantity == "true" && s.descpr == "true";
-    const std::string_view codes = std::string_view(s.CODEPR).substr(0, 6);
+    out.pos21 = s.registerType == "pos21";
+    out.printDescription = s.printDescription != "fals";
+    out.quantityInDescription = s.quantity == "true" && s.printDescription == "true";
+    const std::string_view codes = std::string_view(s.printCode).substr(0, 6);
     if (codes == "true N") out.itemCodes = ItemCodes::kNumeric;
     if (codes == "true A") out.itemCodes = ItemCodes::kArticle;
     out.comments = s.comment == "true" || s.comment == "TRUE";
     out.settlement = SettlementOf(s);
-    out.keyboardOff = s.keyboff == "true";
-    out.departments = s.ddep == "true";
+    out.keyboardOff = s.keyboardOff == "true";
+    out.departments = s.directDepartments == "true";
     return out;
 }
 
 bool UsesHostFile(const ParamSettings& settings) {
-    return settings.defacto != "no";
+    return settings.hostFile != "no";
 }
 
 bool ShowsDescriptionsPrinted(const ParamSettings& settings) {
-    return settings.descpr == "true";
+    return settings.printDescription == "true";
 }
 
 bool ShowsCommentsOff(const ParamSettings& settings) {

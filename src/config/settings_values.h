@@ -21,14 +21,14 @@ enum class ItemCodes { kNone, kNumeric, kArticle };
 
 // What the translation of a print file reads of the settings.
 struct ReceiptSettings {
-    bool pos21 = false;                  // ecrt "pos21": 20-column texts, no modifier texts
-    bool printDescription = true;        // descpr anything but "fals"
-    bool quantityInDescription = false;  // quantity "true" with descpr "true"
+    bool pos21 = false;                  // [ecrt] "pos21": 20-column texts, no modifier texts
+    bool printDescription = true;        // [print_desc] anything but "fals"
+    bool quantityInDescription = false;  // [quantity] "true" with [print_desc] "true"
     ItemCodes itemCodes = ItemCodes::kNone;
     bool comments = false;  // comment "true" (or "TRUE"): comment and footer records print
     Settlement settlement = Settlement::kNone;
-    bool keyboardOff = false;  // keyboff "true": sales go through the PLU keys
-    bool departments = false;  // ddep "true": a sale's department overrides its VAT category
+    bool keyboardOff = false;  // [keyb_off] "true": sales go through the PLU keys
+    bool departments = false;  // [dir_depa] "true": a sale's department overrides its VAT category
 };
 
 ReceiptSettings ReceiptSettingsOf(const ParamSettings& settings);
@@ -38,7 +38,8 @@ Settlement SettlementOf(const ParamSettings& settings);
 // `[Defacto_]`: anything but "no" means the host application writes its one file "noname.prn".
 bool UsesHostFile(const ParamSettings& settings);
 
-// The option panel: descpr "true" shows descriptions as printed; comment "fals" as not printed.
+// The option panel: [print_desc] "true" shows descriptions as printed; [comments] "fals" as not
+// printed.
 bool ShowsDescriptionsPrinted(const ParamSettings& settings);
 bool ShowsCommentsOff(const ParamSettings& settings);
 

@@ -7,7 +7,6 @@ namespace {
 
 // The external converter's flag for every text the program sends.
 constexpr std::int16_t kConverterFlag = -1;
-constexpr std::int16_t kToRegisterCodes = 0;
 
 // Accented small letters become capitals without the accent; six of them the Latin look-alikes,
 // ώ the Greek capital Ω (the register has no Latin look-alike for it).
@@ -22,8 +21,8 @@ std::string StripAccents(std::string text) {
 
 }  // namespace
 
-std::string PrepareRegisterText(TextConverter& converter, GreekMikro& mikro, std::string_view text,
-                                bool saleDescription) {
+std::string PrepareRegisterText(TextConverter& converter, RegisterCharset& charset,
+                                std::string_view text, bool saleDescription) {
     converter.Write(text, kConverterFlag);
     std::string prepared = StripAccents(converter.Read());
     if (saleDescription) {
@@ -33,13 +32,13 @@ std::string PrepareRegisterText(TextConverter& converter, GreekMikro& mikro, std
             if (static_cast<unsigned char>(c) == 0x83) c = delta;
         }
     }
-    mikro.InSring(UpperCp1253(prepared), kToRegisterCodes);
-    return mikro.GreekString();
+    charset.convert(UpperCp1253(prepared), kToRegisterCodes);
+    return charset.converted();
 }
 
-std::string PrepareFooterText(GreekMikro& mikro, std::string_view text) {
-    mikro.InSring(UpperCp1253(text), kToRegisterCodes);
-    return mikro.GreekString();
+std::string PrepareFooterText(RegisterCharset& charset, std::string_view text) {
+    charset.convert(UpperCp1253(text), kToRegisterCodes);
+    return charset.converted();
 }
 
 }  // namespace varkon

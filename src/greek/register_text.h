@@ -5,17 +5,17 @@
 #include <string>
 #include <string_view>
 
-#include "greek/greek_mikro.h"
+#include "greek/register_charset.h"
 #include "greek/text_converter.h"
 
 namespace varkon {
 
 // External converter (flag -1), accented small letters to capitals without accent (ώ to Ω),
 // optionally byte 131 to Δ (sale descriptions only), upper case, then the register codes.
-std::string PrepareRegisterText(TextConverter& converter, GreekMikro& mikro, std::string_view text,
-                                bool saleDescription);
+std::string PrepareRegisterText(TextConverter& converter, RegisterCharset& charset,
+                                std::string_view text, bool saleDescription);
 
 // Footer lines: upper case, then the register codes; the external converter is not called.
-std::string PrepareFooterText(GreekMikro& mikro, std::string_view text);
+std::string PrepareFooterText(RegisterCharset& charset, std::string_view text);
 
 }  // namespace varkon

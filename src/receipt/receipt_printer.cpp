@@ -42,12 +42,9 @@ PrintResult UnreadablePrintFile(const std::string& file) {
                             : PrintFileReader::Status::kNotFound);
 }
 
-ReceiptPrinter::ReceiptPrinter(RegisterLink& link, TextConverter& converter, GreekMikro& mikro,
-                               ReceiptNotices& notices)
-    : link_(link),
-      converter_(converter),
-      mikro_(mikro),
-      notices_(notices) {}
+ReceiptPrinter::ReceiptPrinter(RegisterLink& link, TextConverter& converter,
+                               RegisterCharset& charset, ReceiptNotices& notices)
+    : link_(link), converter_(converter), charset_(charset), notices_(notices) {}
 
 PrintResult ReceiptPrinter::print(const std::string& file, const ReceiptSettings& settings,
                                   std::optional<std::uint64_t> bytes) {
@@ -136,8 +133,8 @@ PreparedTexts ReceiptPrinter::prepareTexts(const PrintRecord& record,
     if (const auto prepare = TextToPrepareFor(record, settings)) {
         using Chain = TextToPrepare::Chain;
         texts.text = prepare->chain == Chain::kFooter
-                         ? PrepareFooterText(mikro_, prepare->text)
-                         : PrepareRegisterText(converter_, mikro_, prepare->text,
+                         ? PrepareFooterText(charset_, prepare->text)
+                         : PrepareRegisterText(converter_, charset_, prepare->text,
                                                prepare->chain == Chain::kSaleDescription);
     }
     if (const auto* sale = std::get_if<SaleRecord>(&record)) {

@@ -13,7 +13,7 @@
 
 #include "config/settings_values.h"
 #include "config/vat_table.h"
-#include "greek/greek_mikro.h"
+#include "greek/register_charset.h"
 #include "greek/text_converter.h"
 #include "link/register_link.h"
 #include "maintenance/operator_notices.h"
@@ -56,7 +56,7 @@ PrintResult UnreadablePrintFile(const std::string& file);
 
 class ReceiptPrinter {
   public:
-    ReceiptPrinter(RegisterLink& link, TextConverter& converter, GreekMikro& mikro,
+    ReceiptPrinter(RegisterLink& link, TextConverter& converter, RegisterCharset& charset,
                    ReceiptNotices& notices);
 
     // Reads the print file `file` (code page 1253 path) twice: once to count its lines for the
@@ -87,7 +87,7 @@ class ReceiptPrinter {
 
     RegisterLink& link_;
     TextConverter& converter_;
-    GreekMikro& mikro_;
+    RegisterCharset& charset_;
     ReceiptNotices& notices_;
     ReceiptState state_;
     std::size_t lineNumber_ = 0;               // the line being translated

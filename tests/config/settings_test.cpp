@@ -52,9 +52,15 @@ using test::TempDir;
 using namespace std::literals;
 
 std::vector<std::string> Fields(const ParamSettings& s) {
-    return {s.Port,    s.Baud,   s.file,     s.codetype, s.ecrt,     s.multi,
-            s.DLAY,    s.descpr, s.CODEPR,   s.comment,  s.curr,     s.convert2,
-            s.keyboff, s.ddep,   s.quantity, s.defacto,  s.location, s.autostar ? "auto" : "-"};
+    return {s.port,         s.baud,
+            s.file,         s.codeType,
+            s.registerType, s.multi,
+            s.delay,        s.printDescription,
+            s.printCode,    s.comment,
+            s.currency,     s.converter,
+            s.keyboardOff,  s.directDepartments,
+            s.quantity,     s.hostFile,
+            s.location,     s.autoStart ? "auto" : "-"};
 }
 
 ParamSettings Read(const TempDir& dir, const std::string& bytes, ParamSettings start = {}) {
@@ -112,7 +118,7 @@ TEST(SettingsWriter, TypeBoxTextIsMatchedWithoutRegardToCase) {
     TempDir dir;
     SettingsForm form;
     form.type = "Pos 21";
-    form.convert2 = "";
+    form.converter = "";
     ASSERT_EQ(0, WriteSettings(form, "01-01-2025", dir / "param.ini"));
     EXPECT_EQ(std::string::npos, dir.read("param.ini").find("[ecrt]"));
     EXPECT_NE(std::string::npos, dir.read("param.ini").find("\r\n[convert2]=\r\n"));
@@ -147,17 +153,17 @@ TEST(SettingsWriter, FailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
 
 TEST(SettingsReader, KeysMatchExactlyAndLaterLinesWin) {
     TempDir dir;
-    EXPECT_EQ("com2", Read(dir, "[port]=com2\r\n").Port);
-    EXPECT_EQ("com2", Read(dir, "[port] com2\r\n").Port);
-    EXPECT_EQ("", Read(dir, "[PORT] com2\r\n").Port);
+    EXPECT_EQ("com2", Read(dir, "[port]=com2\r\n").port);
+    EXPECT_EQ("com2", Read(dir, "[port] com2\r\n").port);
+    EXPECT_EQ("", Read(dir, "[PORT] com2\r\n").port);
     EXPECT_EQ("FALS", Read(dir, "[multi type] FALSE\r\n").multi);
     ParamSettings s = Read(dir, "[file] a.prn\r\n[file] b.prn\r\n[port]\r\n");
     EXPECT_EQ("b.prn", s.file);
-    EXPECT_EQ("", s.Port);  // a line without a value still replaces
+    EXPECT_EQ("", s.port);  // a line without a value still replaces
     s = Read(dir, "[file] " + std::string(40, 'f') + "\n[convert2]=1234567890abcdef\n[ecrt]");
     EXPECT_EQ(std::string(30, 'f'), s.file);
-    EXPECT_EQ("1234567890ab", s.convert2);
-    EXPECT_EQ("", s.ecrt);
+    EXPECT_EQ("1234567890ab", s.converter);
+    EXPECT_EQ("", s.registerType);
 }
 
 TEST(SettingsReader, OnlyPortBaudAndAutoStartOutliveARead) {
@@ -167,25 +173,25 @@ TEST(SettingsReader, OnlyPortBaudAndAutoStartOutliveARead) {
               (std::vector<std::string>{"com4", "2400", "", "", "", "", "", "", "", "", "", "", "",
                                         "", "", "", "", "-"}));
     for (const char* line : {"[autostar]=yes", "[AUTOSTAR]=YES", "[AutoStar]=yes!"}) {
-        EXPECT_TRUE(Read(dir, line).autostar) << line;
+        EXPECT_TRUE(Read(dir, line).autoStart) << line;
     }
-    EXPECT_FALSE(Read(dir, "[AutoStar]=no\r\n[AutoStar]=ye").autostar);
-    start.autostar = true;
-    EXPECT_TRUE(Read(dir, "[AutoStar]=no", start).autostar);
+    EXPECT_FALSE(Read(dir, "[AutoStar]=no\r\n[AutoStar]=ye").autoStart);
+    start.autoStart = true;
+    EXPECT_TRUE(Read(dir, "[AutoStar]=no", start).autoStart);
     EXPECT_EQ(-1, ReadSettings(start, dir / "absent.ini"));
     EXPECT_EQ(-1, ReadSettings(start, dir.path()));  // a folder cannot be read as a file
-    EXPECT_EQ("com4", start.Port);
+    EXPECT_EQ("com4", start.port);
 }
 
 TEST(SettingsReader, AnyBytesAndLineEndsAreReadByTheSameRules) {
     TempDir dir;
     ParamSettings s = Read(dir, "[port] com1\r[baud] 9600\n\n[file] a\r\n\r[ecrt] mikro");
-    EXPECT_EQ((std::vector<std::string>{s.Port, s.Baud, s.file, s.ecrt}),
+    EXPECT_EQ((std::vector<std::string>{s.port, s.baud, s.file, s.registerType}),
               (std::vector<std::string>{"com1", "9600", "a", "mikro"}));
     s = Read(dir, std::string("[location] \0\xff\x80\xe1\x01z\r\n[port] \0\0"sv));
     EXPECT_EQ("\0\xff\x80\xe1\x01z"sv, s.location);
-    EXPECT_EQ("\0\0"sv, s.Port);
-    EXPECT_EQ("", Read(dir, std::string("\0[port] com1"sv)).Port);
+    EXPECT_EQ("\0\0"sv, s.port);
+    EXPECT_EQ("", Read(dir, std::string("\0[port] com1"sv)).port);
 
     // A 4 MB line, and a file with no line end at all, are read within a small buffer.
     std::string huge = "[file] " + std::string(4 << 20, 'x');
@@ -199,7 +205,7 @@ TEST(SettingsReader, AnyBytesAndLineEndsAreReadByTheSameRules) {
     EXPECT_EQ(0, status);
     EXPECT_EQ(0, narrowStatus);
     EXPECT_EQ(std::string(30, 'x'), s.file);
-    EXPECT_EQ("com5", s.Port);
+    EXPECT_EQ("com5", s.port);
     EXPECT_EQ(std::string(12, 'x'), p.file);
 }
 
@@ -218,36 +224,38 @@ TEST(ProgrammingSettingsReader, TakesThreeValuesTrimmed) {
 
 TEST(CommandLineSettings, SplitsSixFieldsAtTheFirstFiveSeparators) {
     ParamSettings s;
-    s.convert2 = "x.bat";
-    s.autostar = true;
+    s.converter = "x.bat";
+    s.autoStart = true;
     ASSERT_EQ(0, ReadCommandLineSettings("com2,9600,print.1,0,pos21,1110000", s));
     EXPECT_EQ(Fields(s), (std::vector<std::string>{"com2", "9600", "print.1", "true", "pos21",
                                                    "fals", "0", "true", "true N", "true", "0", "",
                                                    "fals", "fals", "fals", "", "", "auto"}));
     ASSERT_EQ(0, ReadCommandLineSettings("com1,,print.1 0,mikro,2 1,1010", s));
-    EXPECT_EQ((std::vector<std::string>{s.Port, s.Baud, s.file, s.DLAY, s.ecrt}),
+    EXPECT_EQ((std::vector<std::string>{s.port, s.baud, s.file, s.delay, s.registerType}),
               (std::vector<std::string>{"com1", "e", "print.1", "0", "mikro"}));
-    EXPECT_EQ((std::vector<std::string>{s.CODEPR, s.descpr, s.comment, s.curr, s.keyboff}),
+    EXPECT_EQ((std::vector<std::string>{s.printCode, s.printDescription, s.comment, s.currency,
+                                        s.keyboardOff}),
               (std::vector<std::string>{"true A", "fals", "true", ",", "true"}));
     ASSERT_EQ(0, ReadCommandLineSettings("a b c d e 9000000", s));
-    EXPECT_EQ("", s.CODEPR);
+    EXPECT_EQ("", s.printCode);
     ASSERT_EQ(0, ReadCommandLineSettings("a,b,c,d,e,0000000", s));
-    EXPECT_EQ("fals", s.CODEPR);
+    EXPECT_EQ("fals", s.printCode);
 }
 
 TEST(CommandLineSettings, ShortOrMissingOptionFieldIsRejectedAndNamed) {
     ParamSettings s;
     EXPECT_EQ(-1, ReadCommandLineSettings("com1,9600,print.1,0,mikro,111000", s));
-    EXPECT_EQ("mikro", s.ecrt);
+    EXPECT_EQ("mikro", s.registerType);
     EXPECT_EQ("111000", OptionField("com1,9600,print.1,0,mikro,111000"));
     EXPECT_EQ(-1, ReadCommandLineSettings("com1,9600,print.1", s));
-    EXPECT_EQ((std::vector<std::string>{s.Port, s.Baud, s.file, s.DLAY, s.ecrt, s.CODEPR}),
-              (std::vector<std::string>{"com1", "9600", "e", "e", "e", ""}));
+    EXPECT_EQ(
+        (std::vector<std::string>{s.port, s.baud, s.file, s.delay, s.registerType, s.printCode}),
+        (std::vector<std::string>{"com1", "9600", "e", "e", "e", ""}));
     EXPECT_EQ(std::nullopt, OptionField("com1,9600,print.1"));
     EXPECT_EQ("", OptionField("com1,9600,print.1,0,mikro,"));
     EXPECT_EQ(
         0, ReadCommandLineSettings(std::string("\0,\xff,,,,\0"sv) + std::string(1 << 20, ','), s));
-    EXPECT_EQ(std::string("\xff"), s.Baud);
+    EXPECT_EQ(std::string("\xff"), s.baud);
 }
 
 }  // namespace

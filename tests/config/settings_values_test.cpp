@@ -17,21 +17,21 @@ TEST(SettingsValues, FlagsReadAsTheConsumersAlwaysReadTheirTexts) {
     EXPECT_EQ(ItemCodes::kNone, r.itemCodes);
     EXPECT_EQ(Settlement::kNone, r.settlement);
 
-    s.descpr = "fals";
+    s.printDescription = "fals";
     s.quantity = "true";
     s.comment = "TRUE";
-    s.keyboff = "True";  // only the lower-case text counts here
-    s.ddep = "true";
-    s.ecrt = "pos21";
+    s.keyboardOff = "True";  // only the lower-case text counts here
+    s.directDepartments = "true";
+    s.registerType = "pos21";
     r = ReceiptSettingsOf(s);
     EXPECT_FALSE(r.printDescription);
     EXPECT_FALSE(r.quantityInDescription);  // needs descriptions set "true" as well
     EXPECT_TRUE(r.comments && r.departments && r.pos21);
     EXPECT_FALSE(r.keyboardOff);
 
-    s.descpr = "true";
+    s.printDescription = "true";
     EXPECT_TRUE(ReceiptSettingsOf(s).quantityInDescription);
-    s.descpr = "";
+    s.printDescription = "";
     EXPECT_FALSE(ReceiptSettingsOf(s).quantityInDescription);
 }
 
@@ -44,7 +44,7 @@ TEST(SettingsValues, ItemCodesAreTheFirstSixCharacters) {
           {"true n", ItemCodes::kNone},
           {"true", ItemCodes::kNone},
           {"falseN", ItemCodes::kNone}}) {
-        s.CODEPR = text;
+        s.printCode = text;
         EXPECT_EQ(codes, ReceiptSettingsOf(s).itemCodes) << text;
     }
 }
@@ -66,14 +66,14 @@ TEST(SettingsValues, ModesAndSettlementsHaveOneTextEach) {
           {"3", Settlement::kThirdCurrency},
           {"4", Settlement::kNone},
           {"", Settlement::kNone}}) {
-        s.curr = text;
+        s.currency = text;
         EXPECT_EQ(settlement, SettlementOf(s)) << text;
         EXPECT_EQ(settlement, ReceiptSettingsOf(s).settlement) << text;
     }
-    s.defacto = "no";
+    s.hostFile = "no";
     EXPECT_FALSE(UsesHostFile(s));
     for (const char* text : {"", "NO", "yes", "n"}) {
-        s.defacto = text;
+        s.hostFile = text;
         EXPECT_TRUE(UsesHostFile(s)) << text;
     }
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "greek/cp1253.h"
-#include "greek/greek_mikro.h"
+#include "greek/register_charset.h"
 #include "greek/register_text.h"
 
 namespace varkon {
@@ -104,7 +104,7 @@ TEST(Cp1253, RandomBytesNeverBreakTheConversions) {
         for (char& c : bytes) c = static_cast<char>(random());
         EXPECT_EQ(bytes, Utf8ToCp1253(Cp1253ToUtf8(bytes)));
         EXPECT_LE(Utf8ToCp1253(bytes).size(), bytes.size());
-        EXPECT_EQ(bytes.size(), GreekMikro::ToMikroCodes(bytes).size());
+        EXPECT_EQ(bytes.size(), RegisterCharset::ToMikroCodes(bytes).size());
     }
 }
 
@@ -123,38 +123,40 @@ TEST(Cp1253, UpperCaseFollowsTheGreekLocale) {
     EXPECT_EQ(26 + 24 + 7 + 2, changedDown);
 }
 
-TEST(GreekMikro, LettersBecomeRegisterCodes) {
-    EXPECT_EQ(Bytes({102, 79, 139, 73, 65}), GreekMikro::ToMikroCodes(Cp("ΣΟΦΙΑ")));
+TEST(RegisterCharset, LettersBecomeRegisterCodes) {
+    EXPECT_EQ(Bytes({102, 79, 139, 73, 65}), RegisterCharset::ToMikroCodes(Cp("ΣΟΦΙΑ")));
     EXPECT_EQ(Bytes({250, 250, 65, 141, 237, 236, 251, 133, 214}),
-              GreekMikro::ToMikroCodes(Cp("ωώΆΏςσϋΓα")));
-    EXPECT_EQ("ABC 12", GreekMikro::ToMikroCodes("ABC 12"));
+              RegisterCharset::ToMikroCodes(Cp("ωώΆΏςσϋΓα")));
+    EXPECT_EQ("ABC 12", RegisterCharset::ToMikroCodes("ABC 12"));
     const std::string untouched = Cp("ϊΐΰΪΫ 0123456789 azAZ.,;-€µ΄");
-    EXPECT_EQ(untouched, GreekMikro::ToMikroCodes(untouched));
+    EXPECT_EQ(untouched, RegisterCharset::ToMikroCodes(untouched));
     int changed = 0;
-    for (int b = 0; b < 256; ++b) changed += GreekMikro::ToMikroCodes(Bytes({b})) != Bytes({b});
+    for (int b = 0; b < 256; ++b)
+        changed += RegisterCharset::ToMikroCodes(Bytes({b})) != Bytes({b});
     EXPECT_EQ(63, changed);  // 64 letters, but ϋ (251) keeps its value
 }
 
-TEST(GreekMikro, DosGreekBecomesWindowsGreek) {
-    EXPECT_EQ(Cp("Ααςσψ"), GreekMikro::FromDosGreek(Bytes({0x80, 0x98, 0xAA, 0xA9, 0xAF})));
+TEST(RegisterCharset, DosGreekBecomesWindowsGreek) {
+    EXPECT_EQ(Cp("Ααςσψ"), RegisterCharset::FromDosGreek(Bytes({0x80, 0x98, 0xAA, 0xA9, 0xAF})));
     EXPECT_EQ(Cp("ΩωάίώΆΏ"),
-              GreekMikro::FromDosGreek(Bytes({0x97, 0xE0, 0xE1, 0xE5, 0xE9, 0xEA, 0xF0})));
+              RegisterCharset::FromDosGreek(Bytes({0x97, 0xE0, 0xE1, 0xE5, 0xE9, 0xEA, 0xF0})));
     const std::string dialytika = Bytes({0xE4, 0xE8, 0xF4, 0xF5, 'A', '1'});
-    EXPECT_EQ(dialytika, GreekMikro::FromDosGreek(dialytika));
+    EXPECT_EQ(dialytika, RegisterCharset::FromDosGreek(dialytika));
     int changed = 0;
-    for (int b = 0; b < 256; ++b) changed += GreekMikro::FromDosGreek(Bytes({b})) != Bytes({b});
+    for (int b = 0; b < 256; ++b)
+        changed += RegisterCharset::FromDosGreek(Bytes({b})) != Bytes({b});
     EXPECT_EQ(63, changed);
 }
 
-TEST(GreekMikro, OnlyTypesZeroAndMinusOneReplaceTheStoredResult) {
-    GreekMikro mikro;
-    EXPECT_EQ("", mikro.GreekString());
-    mikro.InSring(Cp("ΣΟΦΙΑ"), 0);
-    mikro.InSring("ABC", 1);
-    mikro.InSring("ABC", 2);
-    EXPECT_EQ(Bytes({102, 79, 139, 73, 65}), mikro.GreekString());
-    mikro.InSring(Bytes({0x80}), -1);
-    EXPECT_EQ(Cp("Α"), mikro.GreekString());
+TEST(RegisterCharset, OnlyTypesZeroAndMinusOneReplaceTheStoredResult) {
+    RegisterCharset charset;
+    EXPECT_EQ("", charset.converted());
+    charset.convert(Cp("ΣΟΦΙΑ"), 0);
+    charset.convert("ABC", 1);
+    charset.convert("ABC", 2);
+    EXPECT_EQ(Bytes({102, 79, 139, 73, 65}), charset.converted());
+    charset.convert(Bytes({0x80}), -1);
+    EXPECT_EQ(Cp("Α"), charset.converted());
 }
 
 // Records what the register chain hands to the external converter and answers with a set text.
@@ -169,32 +171,32 @@ class ScriptedConverter : public TextConverter {
 
 TEST(RegisterText, AccentedLettersBecomePlainCapitals) {
     Cnv437869G converter;
-    GreekMikro mikro;
+    RegisterCharset charset;
     EXPECT_EQ(Bytes({75, 65, 139, 69, 102}),
-              PrepareRegisterText(converter, mikro, Cp("Καφές"), false));
-    EXPECT_EQ(Bytes({75, 65, 139, 69, 102}), mikro.GreekString());
+              PrepareRegisterText(converter, charset, Cp("Καφές"), false));
+    EXPECT_EQ(Bytes({75, 65, 139, 69, 102}), charset.converted());
     // Six accented letters become Latin capitals, ώ the Greek Ω.
-    EXPECT_EQ("AEHIOY\x8D", PrepareRegisterText(converter, mikro, Cp("άέήίόύώ"), false));
-    EXPECT_EQ(Cp("ΐΰΪΫ"), PrepareRegisterText(converter, mikro, Cp("ΐΰϊϋ"), false));
+    EXPECT_EQ("AEHIOY\x8D", PrepareRegisterText(converter, charset, Cp("άέήίόύώ"), false));
+    EXPECT_EQ(Cp("ΐΰΪΫ"), PrepareRegisterText(converter, charset, Cp("ΐΰϊϋ"), false));
     // Footers skip the accent step: ώ and ς reach the table as Ώ and Σ.
-    EXPECT_EQ(Bytes({'T', 'E', 141, 141, 102}), PrepareFooterText(mikro, Cp("teωώς")));
-    EXPECT_EQ(Bytes({'T', 'E', 141, 141, 102}), mikro.GreekString());
+    EXPECT_EQ(Bytes({'T', 'E', 141, 141, 102}), PrepareFooterText(charset, Cp("teωώς")));
+    EXPECT_EQ(Bytes({'T', 'E', 141, 141, 102}), charset.converted());
 }
 
 TEST(RegisterText, Byte131BecomesDeltaInSaleDescriptionsOnly) {
     Cnv437869G converter;
-    GreekMikro mikro;
+    RegisterCharset charset;
     const std::string text = Bytes({'a', 0x83, 'b'});
-    EXPECT_EQ(Bytes({'A', 134, 'B'}), PrepareRegisterText(converter, mikro, text, true));
-    EXPECT_EQ(Bytes({'A', 0x83, 'B'}), PrepareRegisterText(converter, mikro, text, false));
-    EXPECT_EQ(Bytes({'A', 0x83, 'B'}), PrepareFooterText(mikro, text));
+    EXPECT_EQ(Bytes({'A', 134, 'B'}), PrepareRegisterText(converter, charset, text, true));
+    EXPECT_EQ(Bytes({'A', 0x83, 'B'}), PrepareRegisterText(converter, charset, text, false));
+    EXPECT_EQ(Bytes({'A', 0x83, 'B'}), PrepareFooterText(charset, text));
 }
 
 TEST(RegisterText, TheChainWorksOnWhatTheConverterReturns) {
     ScriptedConverter converter;
     converter.answer = Cp("ψ");
-    GreekMikro mikro;
-    EXPECT_EQ(Bytes({140}), PrepareRegisterText(converter, mikro, "raw", true));
+    RegisterCharset charset;
+    EXPECT_EQ(Bytes({140}), PrepareRegisterText(converter, charset, "raw", true));
     EXPECT_EQ("raw/-1", converter.written);
 
     Cnv437869G passThrough;

@@ -49,7 +49,7 @@ TEST(ReceiptPrinter, SampleReceiptGoesOnTheWireByteForByte) {
 
 TEST(ReceiptPrinter, KeywordsAreComparedAsTheRecordTableSays) {
     ReceiptRig rig;
-    rig.settings.CODEPR = "fals";
+    rig.settings.printCode = "fals";
     rig.notices.startEnabled = false;
     const std::string file = " plu" + Sale("A").substr(4) + " Plu" + Sale("B").substr(4) +
                              " Mod    -10.00%\r\n Prg  X1\r\n PRG  ky9\r\n mkz\r\n prg  5x3\r\n" +
@@ -63,7 +63,7 @@ TEST(ReceiptPrinter, KeywordsAreComparedAsTheRecordTableSays) {
 
 TEST(ReceiptPrinter, SaleFieldsCodesAndCategories) {
     ReceiptRig rig;
-    rig.settings.CODEPR = "true A";
+    rig.settings.printCode = "true A";
     const std::string sixBlankPrice =
         " PLU 123" + Blanks(11) + Pad("SIX", 24) + "      1.000  " + Blanks(6) + "\r\n";
     const std::string shortLine = " PLU 123" + Blanks(11) + "SHORT\r\n";
@@ -80,9 +80,9 @@ TEST(ReceiptPrinter, SaleFieldsCodesAndCategories) {
     EXPECT_EQ("", rig.notices.boxes[0].title);
 
     ReceiptRig departments;
-    departments.settings.descpr = "fals";
-    departments.settings.CODEPR = "fals";
-    departments.settings.ddep = "true";
+    departments.settings.printDescription = "fals";
+    departments.settings.printCode = "fals";
+    departments.settings.directDepartments = "true";
     std::string file;
     for (const char* department : {"10", " 11", "15", "16", "   "}) {
         file += Sale("", "1.000", "1.00", department[1] == '5' ? "24" : "13", department);
@@ -94,7 +94,7 @@ TEST(ReceiptPrinter, SaleFieldsCodesAndCategories) {
 
 TEST(ReceiptPrinter, ABadPriceSellsNothingAndSaysWhichPrice) {
     ReceiptRig rig;
-    rig.settings.CODEPR = "fals";
+    rig.settings.printCode = "fals";
     EXPECT_EQ(1u, rig.print(Sale("X", "-2.000", "1,5a")).records);
     EXPECT_TRUE(rig.wire->commands.empty());
     ASSERT_EQ(1u, rig.notices.boxes.size());
@@ -105,9 +105,9 @@ TEST(ReceiptPrinter, ABadPriceSellsNothingAndSaysWhichPrice) {
 
 TEST(ReceiptPrinter, QuantityInFrontOfTheDescriptionOnPos21Only) {
     ReceiptRig rig;
-    rig.settings.CODEPR = "fals";
+    rig.settings.printCode = "fals";
     rig.settings.quantity = "true";
-    rig.settings.ecrt = "pos21";
+    rig.settings.registerType = "pos21";
     EXPECT_EQ(0, rig.print(Sale("COCA COLA", "2.000") + Sale("COCA COLA", "2.500") +
                            Sale("COCA COLA", "1.000") + Sale("COCA COLA", "2"))
                      .error);
@@ -119,7 +119,7 @@ TEST(ReceiptPrinter, QuantityInFrontOfTheDescriptionOnPos21Only) {
     for (const char* type : {"mikro", "TECFP"}) {
         ReceiptRig other;
         other.settings = rig.settings;
-        other.settings.ecrt = type;
+        other.settings.registerType = type;
         EXPECT_EQ(0, other.print(Sale("ABCDEFGHIJKLMNOPQRSTUVWX", "2.000")).error);
         EXPECT_EQ((Commands{"KX2* ", "KX100R2ABCDEFGHIJKLMNOPQRSTUVWX"}), other.wire->commands);
     }
@@ -127,7 +127,7 @@ TEST(ReceiptPrinter, QuantityInFrontOfTheDescriptionOnPos21Only) {
 
 TEST(ReceiptPrinter, ModifiersTendersAndTheZeroSubtotal) {
     ReceiptRig rig;
-    rig.settings.ecrt = "pos21";
+    rig.settings.registerType = "pos21";
     EXPECT_EQ(0, rig.print(" mod       -00%\r\n mod        00%\r\n mod     -1,50  X\r\n"
                            " to    1       5.00\r\n to    3      10,00\r\n to    4\r\n"
                            " to    5   \r\n sut      2.20\r\n to    2       0.00\r\n"
@@ -136,7 +136,7 @@ TEST(ReceiptPrinter, ModifiersTendersAndTheZeroSubtotal) {
     EXPECT_EQ((Commands{"KX- ", "KX150GE", "KX500T1", "KX1000T3", "KX000T2"}), rig.wire->commands);
 
     ReceiptRig subtotal;
-    subtotal.settings.curr = "2";
+    subtotal.settings.currency = "2";
     EXPECT_EQ(0, subtotal.print(" to    1       5.00\r\n to    3      10,00\r\n").error);
     EXPECT_EQ((Commands{"KXST", "KXT2"}), subtotal.wire->commands);
     // A receipt whose subtotal is known (and not zero) is still settled in the second currency.
@@ -181,7 +181,7 @@ TEST(ReceiptPrinter, CommentsAndFootersFrameTheReceipt) {
 
 TEST(ReceiptPrinter, GreekTextReachesTheRegisterAsItsCodes) {
     ReceiptRig rig;
-    rig.settings.CODEPR = "fals";
+    rig.settings.printCode = "fals";
     const std::string file = Sale(Utf8ToCp1253("Καφές ελληνικός")) +
                              Sale(
                                  "\x83"

@@ -34,14 +34,14 @@ inline const std::string kSampleWire =
 // ReceiptSettingsOf, as the job loop hands them over.
 inline ParamSettings SampleSettings() {
     ParamSettings settings;
-    settings.descpr = "true";
-    settings.CODEPR = "true N";
+    settings.printDescription = "true";
+    settings.printCode = "true N";
     settings.comment = "true";
-    settings.DLAY = "0";
-    settings.curr = "0";
-    settings.keyboff = "fals";
-    settings.ecrt = "mikro";
-    settings.ddep = "fals";
+    settings.delay = "0";
+    settings.currency = "0";
+    settings.keyboardOff = "fals";
+    settings.registerType = "mikro";
+    settings.directDepartments = "fals";
     settings.quantity = "fals";
     return settings;
 }
@@ -61,9 +61,9 @@ struct ReceiptRig {
     RegisterLink link{notices, std::make_unique<RecordingPort>(wire), QuickTimings(),
                       [this] { return ReadPacingDelay({}, dir.path()); }};
     Cnv437869G converter;
-    GreekMikro mikro;
+    RegisterCharset charset;
     Reports reports{link, notices};
-    ReceiptPrinter printer{link, converter, mikro, notices};
+    ReceiptPrinter printer{link, converter, charset, notices};
     ParamSettings settings = SampleSettings();
 
     ReceiptRig() {

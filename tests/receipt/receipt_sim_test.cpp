@@ -23,8 +23,8 @@ TEST(ReceiptOnVirtualRegister, SampleReceiptArrivesByteForByte) {
         const PortOpening opened = link.open(device, LineFormatForSpeed("9600"));
         EXPECT_EQ(PortOpening::kOpened, opened) << OpenFailureText(opened, device);
         Cnv437869G converter;
-        GreekMikro mikro;
-        ReceiptPrinter printer(link, converter, mikro, notices);
+        RegisterCharset charset;
+        ReceiptPrinter printer(link, converter, charset, notices);
         SaveVatRates({0, 13, 0, 0, 0}, dir / "vats.dat");
         printer.vatFile = dir / "vats.dat";
         dir.write("print.prn", kSampleReceipt);

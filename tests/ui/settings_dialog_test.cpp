@@ -172,7 +172,7 @@ TEST_F(SettingsDialogTest, StoredTextsLongerThanTheBoxLimitsSurviveOpenAndConfir
     form.baud = "9600";
     form.file = "receipts_of_day.prn";
     form.type = "MikroPos";
-    form.convert2 = Utf8ToCp1253("Xωρις");
+    form.converter = Utf8ToCp1253("Xωρις");
     ASSERT_EQ(WriteSettings(form, "01-02-2003", dir / "param.ini"), 0);
     std::string before = dir.read("param.ini");
     ASSERT_EQ(SaveVatRates({12.125, 24, 0, 0, 0}, dir / "vats.dat"), 0);

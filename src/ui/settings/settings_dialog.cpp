@@ -259,56 +259,56 @@ void SettingsDialog::load() {
     static const char* const kPorts[] = {"com1", "com2", "com3", "com4", "com5", "com6"};
     bool knownPort = false;
     for (int i = 0; i < 6; ++i) {
-        if (settings.Port == kPorts[i]) {
+        if (settings.port == kPorts[i]) {
             comtxt_->setCurrentIndex(i);
             knownPort = true;
         }
     }
     // Any other port (a device path) is shown as it stands, so that saving keeps it.
-    if (!knownPort && !settings.Port.empty()) {
-        comtxt_->setEditText(FromFile(settings.Port));
+    if (!knownPort && !settings.port.empty()) {
+        comtxt_->setEditText(FromFile(settings.port));
     }
-    int baud = baudtxt_->findText(FromFile(settings.Baud));
-    if (baud >= 0 && !settings.Baud.empty()) {
+    int baud = baudtxt_->findText(FromFile(settings.baud));
+    if (baud >= 0 && !settings.baud.empty()) {
         baudtxt_->setCurrentIndex(baud);
-    } else if (!settings.Baud.empty()) {
-        baudtxt_->setEditText(FromFile(settings.Baud));
+    } else if (!settings.baud.empty()) {
+        baudtxt_->setEditText(FromFile(settings.baud));
     }
     Fill(filetxt_, FromFile(settings.file));
     for (int i = 0; i < 3; ++i) {
-        if (settings.ecrt == kTypeNames[i]) {
+        if (settings.registerType == kTypeNames[i]) {
             typetxt_->setCurrentIndex(i);
         }
     }
     multi_print_->setChecked(settings.multi == "true");
-    descreption_->setChecked(settings.descpr == "true");
+    descreption_->setChecked(settings.printDescription == "true");
     comments_->setChecked(settings.comment == "true");
     quantity_->setChecked(settings.quantity == "true");
-    keyb_locked_->setChecked(settings.keyboff == "true");
-    dirdep_->setChecked(settings.ddep == "true");
-    if (settings.CODEPR == "true N") {
+    keyb_locked_->setChecked(settings.keyboardOff == "true");
+    dirdep_->setChecked(settings.directDepartments == "true");
+    if (settings.printCode == "true N") {
         print_code_numeric_->setChecked(true);
-    } else if (settings.CODEPR == "true A") {
+    } else if (settings.printCode == "true A") {
         print_code_ascii_->setChecked(true);
-    } else if (settings.CODEPR.compare(0, 4, "fals") == 0) {
+    } else if (settings.printCode.compare(0, 4, "fals") == 0) {
         print_code_numeric_->setChecked(false);
         print_code_ascii_->setChecked(false);
     }
-    if (settings.curr == "0") {
+    if (settings.currency == "0") {
         total_file_->setChecked(true);
-    } else if (settings.curr == "1") {
+    } else if (settings.currency == "1") {
         total_1_->setChecked(true);
-    } else if (settings.curr == "2") {
+    } else if (settings.currency == "2") {
         total_2_->setChecked(true);
     }
-    Fill(cnvtxt_,
-         settings.convert2.empty() ? QString::fromUtf8(kNoConverter) : FromFile(settings.convert2));
+    Fill(cnvtxt_, settings.converter.empty() ? QString::fromUtf8(kNoConverter)
+                                             : FromFile(settings.converter));
     // Ticking runs the defacto reaction (file name noname.prn); the path follows from the file.
-    if (settings.defacto == "ye") {
+    if (settings.hostFile == "ye") {
         defacto_->setChecked(true);
     }
     location_->setText(FromFile(settings.location));
-    if (settings.autostar) {
+    if (settings.autoStart) {
         ChkAuto_->setChecked(true);
     }
 
@@ -339,17 +339,17 @@ SettingsForm SettingsDialog::form() const {
     form.file = ToFile(filetxt_->text());
     form.type = ToFile(typetxt_->currentText());
     form.multi = multi_print_->isChecked();
-    form.descpr = descreption_->isChecked();
+    form.printDescription = descreption_->isChecked();
     form.codeAscii = print_code_ascii_->isChecked();
     form.codeNumeric = print_code_numeric_->isChecked();
     form.comments = comments_->isChecked();
     form.currency = total_1_->isChecked() ? 1 : total_2_->isChecked() ? 2 : 0;
-    form.convert2 = ToFile(cnvtxt_->text());
-    form.keyboff = keyb_locked_->isChecked();
-    form.ddep = dirdep_->isChecked();
+    form.converter = ToFile(cnvtxt_->text());
+    form.keyboardOff = keyb_locked_->isChecked();
+    form.directDepartments = dirdep_->isChecked();
     form.quantity = quantity_->isChecked();
-    form.autostar = ChkAuto_->isChecked();
-    form.defacto = defacto_->isChecked();
+    form.autoStart = ChkAuto_->isChecked();
+    form.hostFile = defacto_->isChecked();
     form.location = ToFile(location_->text());
     return form;
 }

@@ -1,4 +1,4 @@
-#include "greek/greek_mikro.h"
+#include "greek/register_charset.h"
 
 #include <array>
 
@@ -87,19 +87,19 @@ std::string Translate(std::string_view text, const ByteTable& table) {
 
 }  // namespace
 
-void GreekMikro::InSring(std::string_view cnvNewstring, std::int16_t cnvType_) {
-    if (cnvType_ == 0) {
-        result_ = ToMikroCodes(cnvNewstring);
-    } else if (cnvType_ == -1) {
-        result_ = FromDosGreek(cnvNewstring);
+void RegisterCharset::convert(std::string_view text, std::int16_t conversion) {
+    if (conversion == kToRegisterCodes) {
+        result_ = ToMikroCodes(text);
+    } else if (conversion == kFromDosGreek) {
+        result_ = FromDosGreek(text);
     }
 }
 
-std::string GreekMikro::ToMikroCodes(std::string_view text) {
+std::string RegisterCharset::ToMikroCodes(std::string_view text) {
     return Translate(text, MikroTable());
 }
 
-std::string GreekMikro::FromDosGreek(std::string_view text) {
+std::string RegisterCharset::FromDosGreek(std::string_view text) {
     return Translate(text, DosTable());
 }
 
