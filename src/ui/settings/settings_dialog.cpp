@@ -112,52 +112,52 @@ void SettingsDialog::build() {
     fields->setVerticalSpacing(6);
     left->addLayout(fields);
 
-    comtxt_ = List("comtxt", {"Com1", "Com2", "Com3", "Com4", "Com5", "Com6"}, this);
-    baudtxt_ = List("baudtxt", {"9600", "4800", "2400", "1200"}, this);
-    comtxt_->setMinimumWidth(120);
-    baudtxt_->setMinimumWidth(90);
+    portBox_ = List("comtxt", {"Com1", "Com2", "Com3", "Com4", "Com5", "Com6"}, this);
+    baudBox_ = List("baudtxt", {"9600", "4800", "2400", "1200"}, this);
+    portBox_->setMinimumWidth(120);
+    baudBox_->setMinimumWidth(90);
     auto* portRow = new QHBoxLayout;
-    portRow->addWidget(comtxt_, 3);
-    portRow->addWidget(baudtxt_, 2);
+    portRow->addWidget(portBox_, 3);
+    portRow->addWidget(baudBox_, 2);
     fields->addWidget(Caption("lblcomtxt", "Σειριακη Πορτα", this), 0, 0);
     fields->addLayout(portRow, 0, 1);
 
-    filetxt_ = TextBox("filetxt", 12, this);
+    fileEdit_ = TextBox("filetxt", 12, this);
     fields->addWidget(Caption("lblfiletxt", "Αρχειο", this), 1, 0);
-    fields->addWidget(filetxt_, 1, 1);
+    fields->addWidget(fileEdit_, 1, 1);
 
-    typetxt_ = List("typetxt", {}, this);
+    registerTypeBox_ = List("typetxt", {}, this);
     for (const char* entry : kTypeEntries) {
-        typetxt_->addItem(QString::fromUtf8(entry));
+        registerTypeBox_->addItem(QString::fromUtf8(entry));
     }
-    typetxt_->setCurrentIndex(-1);
+    registerTypeBox_->setCurrentIndex(-1);
     fields->addWidget(Caption("lbltypetxt", "Ταμειακη", this), 2, 0);
-    fields->addWidget(typetxt_, 2, 1);
+    fields->addWidget(registerTypeBox_, 2, 1);
 
-    cnvtxt_ = TextBox("cnvtxt", 12, this);
-    cnvtxt_->setText(QString::fromUtf8(kNoConverter));
+    converterEdit_ = TextBox("cnvtxt", 12, this);
+    converterEdit_->setText(QString::fromUtf8(kNoConverter));
     fields->addWidget(Caption("lblcnvtxt", "Επεξεργασια μεσω:", this), 3, 0);
-    fields->addWidget(cnvtxt_, 3, 1);
+    fields->addWidget(converterEdit_, 3, 1);
 
-    location_ = TextBox("location", 0, this);
+    locationEdit_ = TextBox("location", 0, this);
     fields->addWidget(Caption("lbllocation", "Διαδρομη", this), 4, 0);
-    fields->addWidget(location_, 4, 1);
+    fields->addWidget(locationEdit_, 4, 1);
     fields->setColumnStretch(1, 1);
 
     auto* switches = new QGroupBox(this);
     switches->setObjectName(QStringLiteral("fraOptions"));
     auto* switchLayout = new QVBoxLayout(switches);
     switchLayout->setSpacing(4);
-    multi_print_ = Named<QCheckBox>("multi_print", "Print Manager", switches);
-    dirdep_ = Named<QCheckBox>("dirdep", "Direct Deparment", switches);
-    descreption_ = Named<QCheckBox>("descreption", "Mε Περιγραφη", switches);
-    comments_ = Named<QCheckBox>("comments", "Mε Σχολια", switches);
-    quantity_ = Named<QCheckBox>("quantity", "Mε Εκτυπωση Ποσοτητας", switches);
-    keyb_locked_ = Named<QCheckBox>("keyb_locked", "Κλειδωμενο Πληκτρολογιο", switches);
-    defacto_ = Named<QCheckBox>("defacto", "Συνδεση Defacto ", switches);
-    ChkAuto_ = Named<QCheckBox>("ChkAuto", "Αυτόματη Έναρξη Εκτυπώσεων", switches);
-    for (QCheckBox* box : {multi_print_, dirdep_, descreption_, comments_, quantity_, keyb_locked_,
-                           defacto_, ChkAuto_}) {
+    numberedFiles_ = Named<QCheckBox>("multi_print", "Print Manager", switches);
+    departments_ = Named<QCheckBox>("dirdep", "Direct Deparment", switches);
+    printDescription_ = Named<QCheckBox>("descreption", "Mε Περιγραφη", switches);
+    printComments_ = Named<QCheckBox>("comments", "Mε Σχολια", switches);
+    printQuantity_ = Named<QCheckBox>("quantity", "Mε Εκτυπωση Ποσοτητας", switches);
+    keyboardOff_ = Named<QCheckBox>("keyb_locked", "Κλειδωμενο Πληκτρολογιο", switches);
+    hostFile_ = Named<QCheckBox>("defacto", "Συνδεση Defacto ", switches);
+    autoStart_ = Named<QCheckBox>("ChkAuto", "Αυτόματη Έναρξη Εκτυπώσεων", switches);
+    for (QCheckBox* box : {numberedFiles_, departments_, printDescription_, printComments_,
+                           printQuantity_, keyboardOff_, hostFile_, autoStart_}) {
         switchLayout->addWidget(box);
     }
     left->addWidget(switches);
@@ -170,22 +170,23 @@ void SettingsDialog::build() {
 
     auto* codes = Named<QGroupBox>("fraCode", "Εκτυπωση Κωδικου Ειδους", this);
     auto* codeLayout = new QVBoxLayout(codes);
-    print_code_ascii_ = Named<QCheckBox>("print_code_ascii", "Με Εκτυπωση Κωδικου Ascii", codes);
-    print_code_numeric_ =
+    printArticleCode_ = Named<QCheckBox>("print_code_ascii", "Με Εκτυπωση Κωδικου Ascii", codes);
+    printNumericCode_ =
         Named<QCheckBox>("print_code_numeric", "Mε Εκτυπωση Κωδικου Αριθμητικου", codes);
-    codeLayout->addWidget(print_code_ascii_);
-    codeLayout->addWidget(print_code_numeric_);
+    codeLayout->addWidget(printArticleCode_);
+    codeLayout->addWidget(printNumericCode_);
     right->addWidget(codes);
 
     auto* settlement = Named<QGroupBox>("fraTotal", "Τροπος Εξοφλησης Αποδειξης", this);
     auto* settlementLayout = new QVBoxLayout(settlement);
-    total_file_ = Named<QRadioButton>("total_file", "Οπως Στο Αρχειο", settlement);
-    total_1_ = Named<QRadioButton>("total_1", "Παντα Κυριο Νομισμα", settlement);
-    total_2_ = Named<QRadioButton>("total_2", "Παντα Δευτερευων", settlement);
-    for (QRadioButton* option : {total_file_, total_1_, total_2_}) {
+    tenderKeyFromFile_ = Named<QRadioButton>("total_file", "Οπως Στο Αρχειο", settlement);
+    settleInMainCurrency_ = Named<QRadioButton>("total_1", "Παντα Κυριο Νομισμα", settlement);
+    settleInSecondCurrency_ = Named<QRadioButton>("total_2", "Παντα Δευτερευων", settlement);
+    for (QRadioButton* option :
+         {tenderKeyFromFile_, settleInMainCurrency_, settleInSecondCurrency_}) {
         settlementLayout->addWidget(option);
     }
-    total_file_->setChecked(true);
+    tenderKeyFromFile_->setChecked(true);
     right->addWidget(settlement);
 
     auto* vat = Named<QGroupBox>("fraVat", "Κατηγορίες ΦΠΑ", this);
@@ -200,7 +201,7 @@ void SettingsDialog::build() {
         box->setAlignment(Qt::AlignRight);
         box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 20);
         box->installEventFilter(this);
-        txtVatRate_[static_cast<std::size_t>(i)] = box;
+        vatRateEdits_[static_cast<std::size_t>(i)] = box;
         vatLayout->addWidget(label, i, 0);
         vatLayout->addWidget(box, i, 1);
     }
@@ -208,37 +209,37 @@ void SettingsDialog::build() {
     right->addStretch(1);
 
     auto* buttons = new QHBoxLayout;
-    OK_ = Named<QPushButton>("OK", "Kαταχωρηση", this);
-    restore_ = Named<QPushButton>("restore", "Eπαναφορα", this);
-    for (QPushButton* button : {OK_, restore_}) {
+    saveButton_ = Named<QPushButton>("OK", "Kαταχωρηση", this);
+    restoreButton_ = Named<QPushButton>("restore", "Eπαναφορα", this);
+    for (QPushButton* button : {saveButton_, restoreButton_}) {
         button->setMinimumWidth(130);
         button->setMinimumHeight(30);
     }
     buttons->addStretch(1);
-    buttons->addWidget(OK_);
-    buttons->addWidget(restore_);
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(restoreButton_);
     buttons->addStretch(1);
     outer->addLayout(buttons);
 
-    connect(OK_, &QPushButton::clicked, this, [this] { confirm(); });
-    connect(restore_, &QPushButton::clicked, this, [this] { restore(); });
-    connect(defacto_, &QCheckBox::toggled, this, [this](bool on) { onDefactoChanged(on); });
+    connect(saveButton_, &QPushButton::clicked, this, [this] { confirm(); });
+    connect(restoreButton_, &QPushButton::clicked, this, [this] { restore(); });
+    connect(hostFile_, &QCheckBox::toggled, this, [this](bool on) { onHostFileChanged(on); });
     // The two code boxes exclude each other; unticking one changes nothing else.
-    connect(print_code_ascii_, &QCheckBox::toggled, this, [this](bool on) {
+    connect(printArticleCode_, &QCheckBox::toggled, this, [this](bool on) {
         if (on) {
-            print_code_numeric_->setChecked(false);
+            printNumericCode_->setChecked(false);
         }
     });
-    connect(print_code_numeric_, &QCheckBox::toggled, this, [this](bool on) {
+    connect(printNumericCode_, &QCheckBox::toggled, this, [this](bool on) {
         if (on) {
-            print_code_ascii_->setChecked(false);
+            printArticleCode_->setChecked(false);
         }
     });
 }
 
-void SettingsDialog::onDefactoChanged(bool ticked) {
-    Fill(filetxt_, QString::fromUtf8(kDefactoFile));
-    location_->setText(ticked ? QString::fromUtf8(kDefactoLocation) : QString());
+void SettingsDialog::onHostFileChanged(bool ticked) {
+    Fill(fileEdit_, QString::fromUtf8(kDefactoFile));
+    locationEdit_->setText(ticked ? QString::fromUtf8(kDefactoLocation) : QString());
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -260,97 +261,99 @@ void SettingsDialog::load() {
     bool knownPort = false;
     for (int i = 0; i < 6; ++i) {
         if (settings.port == kPorts[i]) {
-            comtxt_->setCurrentIndex(i);
+            portBox_->setCurrentIndex(i);
             knownPort = true;
         }
     }
     // Any other port (a device path) is shown as it stands, so that saving keeps it.
     if (!knownPort && !settings.port.empty()) {
-        comtxt_->setEditText(FromFile(settings.port));
+        portBox_->setEditText(FromFile(settings.port));
     }
-    int baud = baudtxt_->findText(FromFile(settings.baud));
+    int baud = baudBox_->findText(FromFile(settings.baud));
     if (baud >= 0 && !settings.baud.empty()) {
-        baudtxt_->setCurrentIndex(baud);
+        baudBox_->setCurrentIndex(baud);
     } else if (!settings.baud.empty()) {
-        baudtxt_->setEditText(FromFile(settings.baud));
+        baudBox_->setEditText(FromFile(settings.baud));
     }
-    Fill(filetxt_, FromFile(settings.file));
+    Fill(fileEdit_, FromFile(settings.file));
     for (int i = 0; i < 3; ++i) {
         if (settings.registerType == kTypeNames[i]) {
-            typetxt_->setCurrentIndex(i);
+            registerTypeBox_->setCurrentIndex(i);
         }
     }
-    multi_print_->setChecked(settings.multi == "true");
-    descreption_->setChecked(settings.printDescription == "true");
-    comments_->setChecked(settings.comment == "true");
-    quantity_->setChecked(settings.quantity == "true");
-    keyb_locked_->setChecked(settings.keyboardOff == "true");
-    dirdep_->setChecked(settings.directDepartments == "true");
+    numberedFiles_->setChecked(settings.multi == "true");
+    printDescription_->setChecked(settings.printDescription == "true");
+    printComments_->setChecked(settings.comment == "true");
+    printQuantity_->setChecked(settings.quantity == "true");
+    keyboardOff_->setChecked(settings.keyboardOff == "true");
+    departments_->setChecked(settings.directDepartments == "true");
     if (settings.printCode == "true N") {
-        print_code_numeric_->setChecked(true);
+        printNumericCode_->setChecked(true);
     } else if (settings.printCode == "true A") {
-        print_code_ascii_->setChecked(true);
+        printArticleCode_->setChecked(true);
     } else if (settings.printCode.compare(0, 4, "fals") == 0) {
-        print_code_numeric_->setChecked(false);
-        print_code_ascii_->setChecked(false);
+        printNumericCode_->setChecked(false);
+        printArticleCode_->setChecked(false);
     }
     if (settings.currency == "0") {
-        total_file_->setChecked(true);
+        tenderKeyFromFile_->setChecked(true);
     } else if (settings.currency == "1") {
-        total_1_->setChecked(true);
+        settleInMainCurrency_->setChecked(true);
     } else if (settings.currency == "2") {
-        total_2_->setChecked(true);
+        settleInSecondCurrency_->setChecked(true);
     }
-    Fill(cnvtxt_, settings.converter.empty() ? QString::fromUtf8(kNoConverter)
-                                             : FromFile(settings.converter));
+    Fill(converterEdit_, settings.converter.empty() ? QString::fromUtf8(kNoConverter)
+                                                    : FromFile(settings.converter));
     // Ticking runs the defacto reaction (file name noname.prn); the path follows from the file.
     if (settings.hostFile == "ye") {
-        defacto_->setChecked(true);
+        hostFile_->setChecked(true);
     }
-    location_->setText(FromFile(settings.location));
+    locationEdit_->setText(FromFile(settings.location));
     if (settings.autoStart) {
-        ChkAuto_->setChecked(true);
+        autoStart_->setChecked(true);
     }
 
     VatRateTexts rates = ShowVatRates(files_.vats);
     for (std::size_t i = 0; i < rates.size(); ++i) {
-        Fill(txtVatRate_[i], FromFile(rates[i]));
+        Fill(vatRateEdits_[i], FromFile(rates[i]));
     }
 }
 
 void SettingsDialog::restore() {
-    comtxt_->setCurrentIndex(0);
-    baudtxt_->setCurrentIndex(0);
-    typetxt_->setCurrentIndex(0);
-    filetxt_->clear();
-    for (QCheckBox* box : {multi_print_, descreption_, print_code_numeric_, print_code_ascii_,
-                           comments_, quantity_, keyb_locked_, defacto_, dirdep_}) {
+    portBox_->setCurrentIndex(0);
+    baudBox_->setCurrentIndex(0);
+    registerTypeBox_->setCurrentIndex(0);
+    fileEdit_->clear();
+    for (QCheckBox* box : {numberedFiles_, printDescription_, printNumericCode_, printArticleCode_,
+                           printComments_, printQuantity_, keyboardOff_, hostFile_, departments_}) {
         box->setChecked(false);
     }
-    total_file_->setChecked(true);
-    cnvtxt_->setText(QString::fromUtf8(kNoConverter));
+    tenderKeyFromFile_->setChecked(true);
+    converterEdit_->setText(QString::fromUtf8(kNoConverter));
     load();
 }
 
 SettingsForm SettingsDialog::form() const {
     SettingsForm form;
-    form.port = ToFile(comtxt_->currentText());
-    form.baud = ToFile(baudtxt_->currentText());
-    form.file = ToFile(filetxt_->text());
-    form.type = ToFile(typetxt_->currentText());
-    form.multi = multi_print_->isChecked();
-    form.printDescription = descreption_->isChecked();
-    form.codeAscii = print_code_ascii_->isChecked();
-    form.codeNumeric = print_code_numeric_->isChecked();
-    form.comments = comments_->isChecked();
-    form.currency = total_1_->isChecked() ? 1 : total_2_->isChecked() ? 2 : 0;
-    form.converter = ToFile(cnvtxt_->text());
-    form.keyboardOff = keyb_locked_->isChecked();
-    form.directDepartments = dirdep_->isChecked();
-    form.quantity = quantity_->isChecked();
-    form.autoStart = ChkAuto_->isChecked();
-    form.hostFile = defacto_->isChecked();
-    form.location = ToFile(location_->text());
+    form.port = ToFile(portBox_->currentText());
+    form.baud = ToFile(baudBox_->currentText());
+    form.file = ToFile(fileEdit_->text());
+    form.type = ToFile(registerTypeBox_->currentText());
+    form.multi = numberedFiles_->isChecked();
+    form.printDescription = printDescription_->isChecked();
+    form.codeAscii = printArticleCode_->isChecked();
+    form.codeNumeric = printNumericCode_->isChecked();
+    form.comments = printComments_->isChecked();
+    form.currency = settleInMainCurrency_->isChecked()     ? 1
+                    : settleInSecondCurrency_->isChecked() ? 2
+                                                           : 0;
+    form.converter = ToFile(converterEdit_->text());
+    form.keyboardOff = keyboardOff_->isChecked();
+    form.directDepartments = departments_->isChecked();
+    form.quantity = printQuantity_->isChecked();
+    form.autoStart = autoStart_->isChecked();
+    form.hostFile = hostFile_->isChecked();
+    form.location = ToFile(locationEdit_->text());
     return form;
 }
 
@@ -362,12 +365,12 @@ void SettingsDialog::confirm() {
     }
     VatRateTexts boxes;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        boxes[i] = ToFile(txtVatRate_[i]->text());
+        boxes[i] = ToFile(vatRateEdits_[i]->text());
     }
     VatRates rates{};
     int collected = CollectVatRates(boxes, rates);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        Fill(txtVatRate_[i], FromFile(boxes[i]));
+        Fill(vatRateEdits_[i], FromFile(boxes[i]));
     }
     if (collected != 0) {
         showMessage_("Λάθος στίς κατηγορίες ΦΠΑ!", kMsgExclamation, "");

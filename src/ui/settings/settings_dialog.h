@@ -59,7 +59,7 @@ class SettingsDialog : public QWidget {
 
   private:
     void build();
-    void onDefactoChanged(bool ticked);
+    void onHostFileChanged(bool ticked);
 
     MessageBoxFunction showMessage_;
     SettingsFiles files_;
@@ -68,28 +68,28 @@ class SettingsDialog : public QWidget {
     bool saving_ = false;
     bool restartNeeded_ = true;
 
-    QComboBox* comtxt_ = nullptr;
-    QComboBox* baudtxt_ = nullptr;
-    QLineEdit* filetxt_ = nullptr;
-    QComboBox* typetxt_ = nullptr;
-    QLineEdit* cnvtxt_ = nullptr;
-    QLineEdit* location_ = nullptr;
-    QCheckBox* multi_print_ = nullptr;
-    QCheckBox* dirdep_ = nullptr;
-    QCheckBox* descreption_ = nullptr;
-    QCheckBox* print_code_ascii_ = nullptr;
-    QCheckBox* print_code_numeric_ = nullptr;
-    QCheckBox* comments_ = nullptr;
-    QRadioButton* total_file_ = nullptr;
-    QRadioButton* total_1_ = nullptr;
-    QRadioButton* total_2_ = nullptr;
-    QCheckBox* quantity_ = nullptr;
-    QCheckBox* keyb_locked_ = nullptr;
-    QCheckBox* defacto_ = nullptr;
-    QCheckBox* ChkAuto_ = nullptr;
-    std::array<QLineEdit*, 5> txtVatRate_{};
-    QPushButton* OK_ = nullptr;
-    QPushButton* restore_ = nullptr;
+    QComboBox* portBox_ = nullptr;
+    QComboBox* baudBox_ = nullptr;
+    QLineEdit* fileEdit_ = nullptr;
+    QComboBox* registerTypeBox_ = nullptr;
+    QLineEdit* converterEdit_ = nullptr;
+    QLineEdit* locationEdit_ = nullptr;
+    QCheckBox* numberedFiles_ = nullptr;
+    QCheckBox* departments_ = nullptr;
+    QCheckBox* printDescription_ = nullptr;
+    QCheckBox* printArticleCode_ = nullptr;
+    QCheckBox* printNumericCode_ = nullptr;
+    QCheckBox* printComments_ = nullptr;
+    QRadioButton* tenderKeyFromFile_ = nullptr;
+    QRadioButton* settleInMainCurrency_ = nullptr;
+    QRadioButton* settleInSecondCurrency_ = nullptr;
+    QCheckBox* printQuantity_ = nullptr;
+    QCheckBox* keyboardOff_ = nullptr;
+    QCheckBox* hostFile_ = nullptr;
+    QCheckBox* autoStart_ = nullptr;
+    std::array<QLineEdit*, 5> vatRateEdits_{};
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* restoreButton_ = nullptr;
 };
 
 }  // namespace varkon
