@@ -14,8 +14,8 @@
 namespace varkon {
 
 struct ProgrammingRunCalls {
-    std::function<std::string()> status;                // comstattxt now (UTF-8)
-    std::function<void(const std::string&)> setStatus;  // comstattxt (UTF-8)
+    std::function<std::string()> status;                // the status text now (UTF-8)
+    std::function<void(const std::string&)> setStatus;  // sets the status text (UTF-8)
     std::function<void()> pressStart;                   // the start action
 };
 
