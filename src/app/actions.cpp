@@ -33,13 +33,13 @@ int ListedNumber(std::string_view field) {
 }  // namespace
 
 void Actions::startPrinting() {
-    if (core_.finished) return;
-    Surface& surface = core_.surface;
-    if (!core_.oneShot()) core_.jobTimer.interval = kJobInterval;
-    core_.jobTimer.enabled = true;
+    if (core_.finished()) return;
+    Surface& surface = core_.surface();
+    if (!core_.oneShot()) core_.setJobInterval(kJobInterval);
+    core_.startJobTimer();
     surface.setEnabled(Control::kStartButton, false);
     surface.setEnabled(Control::kStopButton, true);
-    if (core_.oneShot() && core_.options.arguments.back() == '`') {
+    if (core_.oneShot() && core_.options().arguments.back() == '`') {
         // A missing cop2fis.bat is this action's failure "file not found"; one that is there
         // but cannot be started (no permission, no access) does not stop the action.
         const std::string command = core_.inWorkDir(kStartCommand);
@@ -56,7 +56,7 @@ void Actions::startPrinting() {
 }
 
 void Actions::startActionFailed(int number) {
-    Surface& surface = core_.surface;
+    Surface& surface = core_.surface();
     surface.clearDrawing();
     surface.drawText(std::to_string(number));
     const std::string list = ReadWholeFile(core_.inWorkDir(kErrorList));
@@ -75,9 +75,9 @@ void Actions::startActionFailed(int number) {
 }
 
 void Actions::stopPrinting() {
-    if (core_.finished) return;
-    Surface& surface = core_.surface;
-    core_.jobTimer.enabled = false;
+    if (core_.finished()) return;
+    Surface& surface = core_.surface();
+    core_.stopJobTimer();
     core_.openPortIfClosed();  // the reports need the port
     surface.setEnabled(Control::kStopButton, false);
     surface.setEnabled(Control::kStartButton, true);
@@ -88,38 +88,37 @@ void Actions::stopPrinting() {
 }
 
 void Actions::endProgram() {
-    if (core_.finished) return;
-    if (!core_.settingsWanted) {  // without settings there is no port to say goodbye on
+    if (core_.finished()) return;
+    if (!core_.waitsForSettings()) {  // without settings there is no port to say goodbye on
         core_.openPortIfClosed();
-        (void)core_.link.send("KX794ST");  // no answer is awaited
-        core_.link.close();
+        (void)core_.link().send("KX794ST");  // no answer is awaited
+        core_.link().close();
     }
     core_.closePortAndEnd(kExitNormal);
 }
 
 void Actions::openSettings() {
-    if (core_.finished) return;
-    core_.watchdogTimer.enabled = false;
-    core_.surface.setVisible(Window::kSettings, true);
+    if (core_.finished()) return;
+    core_.stopWatchdog();
+    core_.surface().setVisible(Window::kSettings, true);
 }
 
 void Actions::settingsClosed() {
-    if (core_.finished) return;
-    if (core_.settingsWanted) {
+    if (core_.finished()) return;
+    if (core_.waitsForSettings()) {
         // Nothing to search with yet: the window says why, and the operator may open the
         // dialog again or end the program.
         core_.showStatus(texts::kSettingsHoldNoPort);
         core_.showCaption(texts::kCaptionOffline);
-        core_.surface.setVisible(Window::kMain, true);
+        core_.surface().setVisible(Window::kMain, true);
         return;
     }
-    core_.watchdogTimer.interval = kWatchdogInterval;
-    core_.watchdogTimer.enabled = true;
+    core_.startWatchdog();
 }
 
 void Actions::askForSettings() {
-    Surface& surface = core_.surface;
-    core_.jobTimer.enabled = false;
+    Surface& surface = core_.surface();
+    core_.stopJobTimer();
     surface.setEnabled(Control::kStartButton, false);
     surface.setEnabled(Control::kStopButton, false);
     surface.setEnabled(Control::kReportsMenu, false);
@@ -133,22 +132,22 @@ void Actions::settingsSaved() {
 
 void Actions::showHelp() {
     if (!launcher_.start(TextEditorProgram(), {core_.inWorkDir(kHelpFile)}, false)) {
-        core_.notices.showMessage(texts::kHelpNotOpened, kMsgExclamation);
+        core_.notices().showMessage(texts::kHelpNotOpened, kMsgExclamation);
     }
 }
 
 void Actions::runBasicProgramming() {
-    if (core_.finished) return;
+    if (core_.finished()) return;
     ProgrammingRunCalls calls;
-    calls.status = [this] { return core_.notices.status(); };
+    calls.status = [this] { return core_.notices().status(); };
     calls.setStatus = [this](const std::string& text) { core_.showStatus(text); };
     calls.pressStart = [this] { startPrinting(); };
-    RunBasicProgramming(core_.notices, calls, core_.workFile("param.ini"),
+    RunBasicProgramming(core_.notices(), calls, core_.workFile("param.ini"),
                         core_.workFile("STD.PRG"));
 }
 
 void Actions::runReport(Report report) {
-    core_.reports.run(report);
+    core_.reports().run(report);
 }
 
 }  // namespace varkon

@@ -35,32 +35,32 @@ bool ConverterRun::convert(const std::string& commandText, const std::string& pa
     if (!launcher_.start(program, arguments, true)) {
         // Tried again at every tick: said once, until the command or its fate changes.
         if (std::exchange(refused_, commandText) != commandText) {
-            core_.notices.showMessage(texts::kConverterNotStarted + Cp1253ToUtf8(commandText) +
-                                          "\r" + texts::kJobLaterAgain,
-                                      kMsgExclamation);
+            core_.notices().showMessage(texts::kConverterNotStarted + Cp1253ToUtf8(commandText) +
+                                            "\r" + texts::kJobLaterAgain,
+                                        kMsgExclamation);
         }
         return false;
     }
     refused_.clear();
     const std::string marker = FromFsPath(endMarker);
-    const auto deadline = std::chrono::steady_clock::now() + core_.options.converterWait;
+    const auto deadline = std::chrono::steady_clock::now() + core_.options().converterWait;
     FolderWatch markerWatch;  // wakes the wait the moment end.txt is written
-    markerWatch.watch(core_.options.workDir);
+    markerWatch.watch(core_.options().workDir);
     while (FileLength(marker) == 0) {
         // A converter that does not finish is ended, with whatever it started: the next try
         // starts a fresh one.
-        if (core_.closeRequested) {
+        if (core_.closeRequested()) {
             launcher_.stopLastStarted();
             return false;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             launcher_.stopLastStarted();
-            core_.notices.showMessage(
+            core_.notices().showMessage(
                 std::string(texts::kConverterNoMarker) + "\r" + texts::kJobLaterAgain,
                 kMsgExclamation);
             return false;
         }
-        core_.surface.repaint();
+        core_.surface().repaint();
         markerWatch.waitUntil(std::min(deadline, std::chrono::steady_clock::now() + kWaitSlice));
         markerWatch.take();
     }

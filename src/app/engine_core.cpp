@@ -26,10 +26,10 @@ std::string Repeat(const std::string& piece, int times) {
 // The farewell for a rejected argument string; the run ends after it.
 void ShowArgumentsRejected(EngineCore& core) {
     // The farewell says nothing of what was wrong: the status line (varkond's log) does.
-    const std::optional<std::string> field = OptionField(core.options.arguments);
+    const std::optional<std::string> field = OptionField(core.options().arguments);
     core.showStatus(field ? texts::kOptionFieldShort + ("«" + Cp1253ToUtf8(*field) + "»")
                           : std::string(texts::kOptionFieldMissing));
-    Surface& surface = core.surface;
+    Surface& surface = core.surface();
     surface.clearDrawing();
     surface.drawText("");
     const int inner = texts::kFarewellWidth - 2;
@@ -44,56 +44,56 @@ void ShowArgumentsRejected(EngineCore& core) {
 
 }  // namespace
 
-EngineCore::EngineCore(Surface& surface_, std::unique_ptr<SerialPort> port, EngineOptions options_)
-    : surface(surface_),
-      notices(surface_),
-      options(std::move(options_)),
-      link(notices, std::move(port), options.timings, [this] { return pacingDelay(); }),
-      converter(options.converter ? options.converter : std::make_shared<Cnv437869G>()),
-      reports(link, notices),
-      printer(link, *converter, charset, notices),
-      jobs(workFile("varkon.job")) {
-    notices.attachReports(reports);
-    notices.attachJobRecord(jobs);
-    notices.watchStop(closeRequested);
-    printer.vatFile = workFile("vats.dat");
+EngineCore::EngineCore(Surface& surface, std::unique_ptr<SerialPort> port, EngineOptions options)
+    : surface_(surface),
+      notices_(surface),
+      options_(std::move(options)),
+      link_(notices_, std::move(port), options_.timings, [this] { return pacingDelay(); }),
+      converter_(options_.converter ? options_.converter : std::make_shared<Cnv437869G>()),
+      reports_(link_, notices_),
+      printer_(link_, *converter_, charset_, notices_),
+      jobs_(workFile("varkon.job")) {
+    notices_.attachReports(reports_);
+    notices_.attachJobRecord(jobs_);
+    notices_.watchStop(closeRequested_);
+    printer_.vatFile = workFile("vats.dat");
 }
 
 std::string EngineCore::inWorkDir(const std::string& path) const {
-    if (options.workDir.empty() || options.workDir == ".") return path;
+    if (options_.workDir.empty() || options_.workDir == ".") return path;
     const std::filesystem::path fsPath = ToFsPath(path);
     if (fsPath.has_root_directory() || fsPath.has_root_name()) return path;
-    return FromFsPath(options.workDir / fsPath);
+    return FromFsPath(options_.workDir / fsPath);
 }
 
 bool EngineCore::lockWorkFolder() {
     if (folderLock_.acquire(workFile("varkon.lock"))) return true;
-    notices.showMessage(texts::kAlreadyRunning, kMsgCritical);
+    notices_.showMessage(texts::kAlreadyRunning, kMsgCritical);
     endRun(kExitAlreadyRunning);
     return false;
 }
 
 bool EngineCore::readStartupSettings(ParamSettings& settings) {
     if (oneShot()) {
-        if (ReadCommandLineSettings(options.arguments, settings) == 0) return true;
+        if (ReadCommandLineSettings(options_.arguments, settings) == 0) return true;
         ShowArgumentsRejected(*this);
         endRun(kExitArgumentsRejected);
         return false;
     }
-    settings.port = portName;
-    settings.baud = baud;
+    settings.port = portName_;
+    settings.baud = baud_;
     if (ReadSettings(settings, workFile("param.ini")) != 0) {
-        notices.showMessage(texts::kSettingsUnreadable, kMsgCritical);
+        notices_.showMessage(texts::kSettingsUnreadable, kMsgCritical);
         endRun(kExitSettingsUnreadable);
         return false;
     }
     if (TrimBlanks(settings.port).empty()) {
         // An empty or binary file: the port's own message would name no port at all.
-        notices.showMessage(texts::kSettingsHoldNoPort, kMsgCritical);
-        if (options.unattended) {
+        notices_.showMessage(texts::kSettingsHoldNoPort, kMsgCritical);
+        if (options_.unattended) {
             endRun(kExitPortNotOpened);  // nobody can mend it; a service manager may retry
         } else {
-            settingsWanted = true;  // the operator mends it in the settings dialog
+            settingsWanted_ = true;  // the operator mends it in the settings dialog
         }
         return false;
     }
@@ -103,49 +103,55 @@ bool EngineCore::readStartupSettings(ParamSettings& settings) {
 
 bool EngineCore::readTickSettings(ParamSettings& settings) {
     if (oneShot()) {
-        if (ReadCommandLineSettings(options.arguments, settings) != 0) {
+        if (ReadCommandLineSettings(options_.arguments, settings) != 0) {
             ShowArgumentsRejected(*this);
             endRun(kExitArgumentsRejected);
             return false;
         }
     } else {
-        settings.port = portName;
-        settings.baud = baud;
+        settings.port = portName_;
+        settings.baud = baud_;
         if (ReadSettings(settings, workFile("param.ini")) == 0) {
             lastSettings_ = settings;
         } else {
             settings = lastSettings_;  // the file is being replaced or is gone: go on as before
         }
     }
-    portName = settings.port;
-    baud = settings.baud;
+    portName_ = settings.port;
+    baud_ = settings.baud;
     return true;
 }
 
+void EngineCore::takeStartupSettings(const ParamSettings& settings) {
+    portName_ = settings.port;
+    baud_ = settings.baud;
+    if (settings.autoStart) autoStart_ = true;
+}
+
 void EngineCore::openPortIfClosed() {
-    if (link.portState() == PortState::kClosed) openPort(false);
+    if (link_.portState() == PortState::kClosed) openPort(false);
 }
 
 PortOpening EngineCore::openPort(bool quiet) {
-    const PortOpening outcome = link.open(portName, LineFormatForSpeed(baud));
-    if (!quiet) TellOpenOutcome(notices, outcome, portName);
+    const PortOpening outcome = link_.open(portName_, LineFormatForSpeed(baud_));
+    if (!quiet) TellOpenOutcome(notices_, outcome, portName_);
     return outcome;
 }
 
 std::chrono::milliseconds EngineCore::pacingDelay() const {
-    return ReadPacingDelay(options.workDir, options.programDir);
+    return ReadPacingDelay(options_.workDir, options_.programDir);
 }
 
 void EngineCore::endRun(int code) {
-    finished = true;
-    exitCode = code;
-    jobTimer.enabled = false;
-    watchdogTimer.enabled = false;
+    finished_ = true;
+    exitCode_ = code;
+    jobTimer_.enabled = false;
+    watchdogTimer_.enabled = false;
 }
 
 void EngineCore::closePortAndEnd(int code) {
-    if (finished) return;
-    link.close();
+    if (finished_) return;
+    link_.close();
     endRun(code);
 }
 

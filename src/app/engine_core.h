@@ -1,7 +1,8 @@
 // EngineCore: what the engine's concerns share — the options it was started with, its state (the
 // window's fields, the two timers, the receipt counter, how it is ending), the register link and
 // the receipt printer built over its notices, and the two ways the run ends. Varkon owns the one
-// core; the register search, the job loop and the actions each work on it.
+// core; the register search, the job loop and the actions each work on it, reading its state
+// and changing it only through the calls named below.
 #pragma once
 
 #include <chrono>
@@ -69,9 +70,9 @@ class EngineCore {
     // A side file of the work folder, or a print-file path with a relative folder placed in it
     // (code page 1253). With the work folder "." the path stays as it is.
     std::string inWorkDir(const std::string& path) const;
-    std::filesystem::path workFile(const char* name) const { return options.workDir / name; }
+    std::filesystem::path workFile(const char* name) const { return options_.workDir / name; }
 
-    bool oneShot() const { return !options.arguments.empty(); }
+    bool oneShot() const { return !options_.arguments.empty(); }
 
     // One program per work folder: takes the folder's lock, or says why not and ends.
     bool lockWorkFolder();
@@ -82,8 +83,8 @@ class EngineCore {
     bool readStartupSettings(ParamSettings& settings);
     bool readTickSettings(ParamSettings& settings);
 
-    void showStatus(const std::string& text) { notices.showStatus(text); }
-    void showCaption(const std::string& text) { notices.showCaption(text); }
+    void showStatus(const std::string& text) { notices_.showStatus(text); }
+    void showCaption(const std::string& text) { notices_.showCaption(text); }
     void openPortIfClosed();
     // Opens the port named by the window's fields; a failure is told unless quiet.
     PortOpening openPort(bool quiet);
@@ -99,30 +100,72 @@ class EngineCore {
     // run or the single file done. Once the run has ended it does nothing.
     void closePortAndEnd(int exitCode);
 
-    Surface& surface;
-    EngineNotices notices;
-    EngineOptions options;
-    RegisterLink link;
-    std::shared_ptr<TextConverter> converter;
-    RegisterCharset charset;
-    Reports reports;
-    ReceiptPrinter printer;
-    JobRecord jobs;
+    // The parts every concern works through.
+    Surface& surface() { return surface_; }
+    EngineNotices& notices() { return notices_; }
+    RegisterLink& link() { return link_; }
+    Reports& reports() { return reports_; }
+    ReceiptPrinter& printer() { return printer_; }
+    JobRecord& jobs() { return jobs_; }
+    const EngineOptions& options() const { return options_; }
 
-    std::string portName;  // the port and speed the window started with, renewed by every tick
-    std::string baud;
-    bool autoStart = false;  // [AutoStar]=yes: printing starts as soon as the register answers
-    std::string receiptCount = "0";  // the receipt counter's text
-    TimerState jobTimer{false, 3000};
-    TimerState watchdogTimer{false, 0};
+    // The port and speed the window started with, renewed by every tick.
+    const std::string& portName() const { return portName_; }
+    const std::string& baud() const { return baud_; }
+    // Start-up's settings name the window's port and speed; [AutoStar]=yes, once seen, stays.
+    void takeStartupSettings(const ParamSettings& settings);
+    // [AutoStar]=yes: printing starts as soon as the register answers.
+    bool autoStart() const { return autoStart_; }
+
+    // The receipt counter's text.
+    const std::string& receiptCount() const { return receiptCount_; }
+    void setReceiptCount(std::string text) { receiptCount_ = std::move(text); }
+
+    const TimerState& jobTimer() const { return jobTimer_; }
+    void setJobInterval(int milliseconds) { jobTimer_.interval = milliseconds; }
+    void startJobTimer() { jobTimer_.enabled = true; }
+    void stopJobTimer() { jobTimer_.enabled = false; }
+    const TimerState& watchdogTimer() const { return watchdogTimer_; }
+    // The watchdog probes every kWatchdogInterval ms while it runs.
+    void startWatchdog() {
+        watchdogTimer_.interval = kWatchdogInterval;
+        watchdogTimer_.enabled = true;
+    }
+    void stopWatchdog() { watchdogTimer_.enabled = false; }
+
     // The desktop program's param.ini named no port: start-up waits for the settings dialog to
     // write a good one, and goes on from there instead of ending.
-    bool settingsWanted = false;
-    bool closeRequested = false;
-    bool finished = false;
-    int exitCode = kExitNormal;
+    bool waitsForSettings() const { return settingsWanted_; }
+    void settingsSupplied() { settingsWanted_ = false; }
+
+    // A close asked for while the engine is busy, carried out where it can stop safely.
+    void requestClose() { closeRequested_ = true; }
+    bool closeRequested() const { return closeRequested_; }
+    bool finished() const { return finished_; }
+    int exitCode() const { return exitCode_; }
 
   private:
+    Surface& surface_;
+    EngineNotices notices_;
+    EngineOptions options_;
+    RegisterLink link_;
+    std::shared_ptr<TextConverter> converter_;
+    RegisterCharset charset_;
+    Reports reports_;
+    ReceiptPrinter printer_;
+    JobRecord jobs_;
+
+    std::string portName_;
+    std::string baud_;
+    bool autoStart_ = false;
+    std::string receiptCount_ = "0";
+    TimerState jobTimer_{false, 3000};
+    TimerState watchdogTimer_{false, 0};
+    bool settingsWanted_ = false;
+    bool closeRequested_ = false;
+    bool finished_ = false;
+    int exitCode_ = kExitNormal;
+
     FolderLock folderLock_;
     ParamSettings lastSettings_;  // the job loop's settings when param.ini cannot be read
 };

@@ -32,9 +32,9 @@ std::ofstream HostOutcome::openJournal() {
 }
 
 std::string HostOutcome::raiseCounter() {
-    core_.receiptCount = std::to_string(CounterValue(core_.receiptCount) + 1);
-    core_.surface.setText(Control::kReceiptCounter, core_.receiptCount);
-    return core_.receiptCount;
+    core_.setReceiptCount(std::to_string(CounterValue(core_.receiptCount()) + 1));
+    core_.surface().setText(Control::kReceiptCounter, core_.receiptCount());
+    return core_.receiptCount();
 }
 
 // The side files lie in a folder the host application writes too. They are replaced whole, never
@@ -49,8 +49,8 @@ void HostOutcome::writeReceiptFile(const std::string& text) {
         ReplaceFileAtomically(core_.workFile("receipt.txt"), Utf8ToCp1253(text) + "\r\n") == 0;
     // The receipt is printed and counted all the same: printing it again would sell it twice.
     // A disk too full for the job record has been told of already, with the receipt.
-    if (!written && core_.jobs.healthy()) {
-        core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
+    if (!written && core_.jobs().healthy()) {
+        core_.notices().showMessage(texts::kReceiptNotWritten, kMsgExclamation);
     }
 }
 

@@ -18,10 +18,10 @@ JobLoop::JobLoop(EngineCore& core, Launcher& launcher, Actions& actions)
 void JobLoop::onJobTick() {
     launcher_.reap();
 
-    core_.surface.setProgress(0.001);
+    core_.surface().setProgress(0.001);
     ParamSettings settings;
     if (!core_.readTickSettings(settings)) return;
-    core_.surface.repaint();
+    core_.surface().repaint();
     folder_.watch(settings);
     settings.location = core_.inWorkDir(settings.location);
 
@@ -37,22 +37,22 @@ void JobLoop::onJobTick() {
     }
     // End of tick: the port stays free between jobs, unless the stop action has just opened it
     // for the reports.
-    if (!core_.finished && core_.jobTimer.enabled) core_.link.close();
+    if (!core_.finished() && core_.jobTimer().enabled) core_.link().close();
 }
 
 void JobLoop::showJobError(int error, const std::string& description) {
-    core_.notices.showMessage(texts::kJobError + std::to_string(error) + "\r" + description,
-                              kMsgCritical);
+    core_.notices().showMessage(texts::kJobError + std::to_string(error) + "\r" + description,
+                                kMsgCritical);
 }
 
 void JobLoop::singleFileJob(const ParamSettings& settings) {
     const std::string path = settings.location + settings.file;
     // A receipt an earlier run left unfinished goes out first.
-    if (const RecordedJob* unfinished = core_.jobs.unfinished()) {
+    if (const RecordedJob* unfinished = core_.jobs().unfinished()) {
         const std::string resumed = unfinished->path;
         if (finishUnfinished(Mode::kSingleFile) != Outcome::kPrinted || resumed == path) {
-            core_.closePortAndEnd(resumed == path && !core_.jobs.unfinished() ? kExitNormal
-                                                                              : kExitJobFailed);
+            core_.closePortAndEnd(resumed == path && !core_.jobs().unfinished() ? kExitNormal
+                                                                                : kExitJobFailed);
             return;
         }
     }
@@ -61,7 +61,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
 
     // The host application would read an earlier outcome as this one's.
     if (!host_.emptyReceiptFile()) {
-        core_.notices.showMessage(texts::kReceiptNotWritten, kMsgExclamation);
+        core_.notices().showMessage(texts::kReceiptNotWritten, kMsgExclamation);
     }
     std::ofstream journal = host_.openJournal();
     if (state != PrintFileState::kReady) {
@@ -77,7 +77,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
     // freed it. Without it nothing could reach the register: the file waits, unread, and the
     // next tick tries again (the port is told once).
     if (!openPortForJob()) {
-        core_.link.close();
+        core_.link().close();
         return;
     }
     if (!converter_.convert(settings.converter, path)) return;
@@ -88,7 +88,7 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
 
 void JobLoop::numberedFileJob(const ParamSettings& settings) {
     // An unfinished receipt comes before every other: nothing else is printed until it is done.
-    const bool resuming = core_.jobs.unfinished() != nullptr;
+    const bool resuming = core_.jobs().unfinished() != nullptr;
     const std::string path = resuming ? std::string() : folder_.next(settings);
     if (!resuming && path.empty()) return;
 
@@ -103,17 +103,17 @@ void JobLoop::numberedFileJob(const ParamSettings& settings) {
     } else if (converter_.convert(settings.converter, path)) {
         outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kNumbered);
     }
-    if (core_.finished || outcome == Outcome::kNotStarted) return;
+    if (core_.finished() || outcome == Outcome::kNotStarted) return;
     journal.close();
-    if (!core_.jobTimer.enabled) return;  // the operator gave up the deletion: stop has run
+    if (!core_.jobTimer().enabled) return;  // the operator gave up the deletion: stop has run
     core_.showStatus(texts::kWaiting);
     core_.showCaption(texts::kCaptionWaiting);
 }
 
 bool JobLoop::openPortForJob() {
     // An unplugged adapter is told once, not at every tick until it is back.
-    if (core_.link.portState() == PortState::kClosed) core_.openPort(portLost_);
-    portLost_ = core_.link.portState() == PortState::kFailed;
+    if (core_.link().portState() == PortState::kClosed) core_.openPort(portLost_);
+    portLost_ = core_.link().portState() == PortState::kFailed;
     return !portLost_;
 }
 
@@ -125,35 +125,35 @@ JobLoop::Outcome JobLoop::printFile(const std::string& path, const ReceiptSettin
         showJobError(unreadable.error, unreadable.description);
         return Outcome::kFailed;
     }
-    if (core_.jobs.sentJobGrownInto(path) != nullptr) {
+    if (core_.jobs().sentJobGrownInto(path) != nullptr) {
         folder_.tellOnce(path, texts::kGrownAfterSending + Cp1253ToUtf8(path));
         return Outcome::kFailed;
     }
-    if (!core_.jobs.begin(path, *content, settings)) {
+    if (!core_.jobs().begin(path, *content, settings)) {
         // Without the record a crash could book the receipt twice: it waits for the record.
         folder_.tellOnce("varkon.job", texts::kJobRecordNotWritten);
         return Outcome::kNotStarted;
     }
     folder_.tellOnce("varkon.job", "");
-    return send(*core_.jobs.unfinished(), mode);
+    return send(*core_.jobs().unfinished(), mode);
 }
 
 JobLoop::Outcome JobLoop::finishUnfinished(Mode mode) {
-    const RecordedJob* unfinished = core_.jobs.unfinished();
+    const RecordedJob* unfinished = core_.jobs().unfinished();
     if (unfinished == nullptr) return Outcome::kPrinted;
     const RecordedJob job = *unfinished;
     const std::optional<FileContent> content = ReadFileContent(job.path);
     if (!content || *content != job.content) {
         // What the register still holds open cannot be known from here: stop and say so, once.
         if (unsureTold_.insert(job.id).second) {
-            core_.notices.showMessage(
+            core_.notices().showMessage(
                 texts::kReceiptWaits + Cp1253ToUtf8(job.path) + texts::kUnfinishedFileChanged,
                 kMsgCritical);
         }
         return Outcome::kNotStarted;
     }
     if (mode != Mode::kNumbered && !openPortForJob()) return Outcome::kNotStarted;
-    if (!core_.jobs.resume()) {
+    if (!core_.jobs().resume()) {
         // Told once: with the receipt's line when it stopped for this, or else now.
         if (deadLineTold_ != job.id) folder_.tellOnce("varkon.job", texts::kJobRecordNotWritten);
         return Outcome::kNotStarted;
@@ -164,31 +164,32 @@ JobLoop::Outcome JobLoop::finishUnfinished(Mode mode) {
 
 JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     const RecordedJob job = recorded;  // the record may drop it before this ends
-    core_.notices.clearMessageShown();
-    core_.link.attachJournal(&core_.jobs);
+    core_.notices().clearMessageShown();
+    core_.link().attachJournal(&core_.jobs());
     // Only what was recorded of the file goes out: lines the host appends meanwhile are no part
     // of this receipt.
-    const PrintResult result = core_.printer.print(job.path, job.settings, job.content.size);
-    core_.link.attachJournal(nullptr);
-    const RecordedJob* now = core_.jobs.unfinished();
-    const bool messageShown = core_.notices.messageShown() || (now != nullptr && now->messageShown);
+    const PrintResult result = core_.printer().print(job.path, job.settings, job.content.size);
+    core_.link().attachJournal(nullptr);
+    const RecordedJob* now = core_.jobs().unfinished();
+    const bool messageShown =
+        core_.notices().messageShown() || (now != nullptr && now->messageShown);
 
     // Messages are shown while the job is still the record's current one, so that they count for
     // its outcome when it is finished later.
     if (result.stoppedAtLine != 0) {
-        if (!core_.closeRequested && deadLineTold_ != job.id) {
+        if (!core_.closeRequested() && deadLineTold_ != job.id) {
             deadLineTold_ = job.id;
             // The register answered, but the record of it could not be written (a full disk):
             // it goes on once the record can be written again.
-            const bool recordFailed = !core_.jobs.healthy();
-            core_.notices.showMessage(
+            const bool recordFailed = !core_.jobs().healthy();
+            core_.notices().showMessage(
                 texts::kReceiptWaits + Cp1253ToUtf8(job.path) +
                     (recordFailed ? texts::kRecordStoppedAtLine : texts::kStoppedAtLine) +
                     std::to_string(result.stoppedAtLine) +
                     (recordFailed ? texts::kRecordFinishedLater : texts::kFinishedLater),
                 kMsgCritical);
         }
-        core_.jobs.pause();
+        core_.jobs().pause();
         if (mode == Mode::kNumbered) host_.writeReceiptFile("-1");
         return Outcome::kStopped;
     }
@@ -197,9 +198,9 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
         // sent when the file can be read; a job of which nothing went out is forgotten.
         showJobError(result.error, result.description);
         if (now != nullptr && now->answered == 0) {
-            core_.jobs.forget(job.id);
+            core_.jobs().forget(job.id);
         } else {
-            core_.jobs.pause();
+            core_.jobs().pause();
         }
         if (mode == Mode::kNumbered) host_.writeReceiptFile("-1");
         return Outcome::kFailed;
@@ -208,25 +209,26 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     // application must look at what it wrote. It was read whole and goes as a printed one would.
     const bool noReceipt = result.records == 0;
     if (noReceipt) {
-        core_.notices.showMessage(texts::kNoReceiptInFile + Cp1253ToUtf8(job.path),
-                                  kMsgExclamation);
+        core_.notices().showMessage(texts::kNoReceiptInFile + Cp1253ToUtf8(job.path),
+                                    kMsgExclamation);
     }
-    core_.jobs.markSent();
+    core_.jobs().markSent();
     deadLineTold_.reset();
     // The host wrote more into the file while or after it was sent: that was not printed, and
     // the file is never printed again from its first line. The host must look at this receipt.
-    const bool grown = core_.jobs.sentJobGrownInto(job.path) != nullptr;
+    const bool grown = core_.jobs().sentJobGrownInto(job.path) != nullptr;
     if (grown) {
-        core_.notices.showMessage(texts::kGrownAfterSending + Cp1253ToUtf8(job.path), kMsgCritical);
+        core_.notices().showMessage(texts::kGrownAfterSending + Cp1253ToUtf8(job.path),
+                                    kMsgCritical);
     }
     // The register refused to settle or close it, without a message: it may hold the receipt
     // open, so the host must not take it as printed.
     const bool refused = result.settlementRefusedAtLine != 0;
     if (refused) {
-        core_.notices.showMessage(texts::kReceiptWaits + Cp1253ToUtf8(job.path) +
-                                      texts::kSettlementRefused +
-                                      std::to_string(result.settlementRefusedAtLine) + ".",
-                                  kMsgCritical);
+        core_.notices().showMessage(texts::kReceiptWaits + Cp1253ToUtf8(job.path) +
+                                        texts::kSettlementRefused +
+                                        std::to_string(result.settlementRefusedAtLine) + ".",
+                                    kMsgCritical);
     }
     lastJobMessageShown_ = messageShown || noReceipt || grown || refused;
     if (mode != Mode::kOneShot) {
@@ -234,7 +236,7 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
         if (mode == Mode::kNumbered) host_.writeReceiptFile(lastJobMessageShown_ ? "-1" : count);
     }
     if (mode == Mode::kSingleFile && EndsWithPrg(job.path)) {
-        core_.jobs.forget(job.id);  // a program file stays where it is
+        core_.jobs().forget(job.id);  // a program file stays where it is
     } else {
         deletePrinted(job, grown);
     }
@@ -246,19 +248,19 @@ void JobLoop::deletePrinted(const RecordedJob& job, bool grown) {
     // place under the same name, has not been read and stays.
     if (ReadFileContent(job.path) == job.content) {
         DeleteFileWithRetry(
-            job.path, core_.notices, [this] { actions_.stopPrinting(); },
-            core_.options.timings.deleteRetryPeriod);
+            job.path, core_.notices(), [this] { actions_.stopPrinting(); },
+            core_.options().timings.deleteRetryPeriod);
     }
     // One that could not be deleted stays recorded as printed: it is never printed again; so
     // does one that has grown since it was sent.
     if (ReadFileContent(job.path) != job.content && !grown) {
-        core_.jobs.forget(job.id);
+        core_.jobs().forget(job.id);
     }
 }
 
 void JobLoop::printOneShotFile(const ParamSettings& settings) {
     const std::string file = core_.inWorkDir(settings.file);
-    if (const RecordedJob* unfinished = core_.jobs.unfinished()) {
+    if (const RecordedJob* unfinished = core_.jobs().unfinished()) {
         const std::string resumed = unfinished->path;
         const Outcome outcome = finishUnfinished(Mode::kOneShot);
         if (outcome != Outcome::kPrinted || resumed == file) {

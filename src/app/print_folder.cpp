@@ -45,7 +45,7 @@ bool IsOwnFileIn(const fs::path& folder, const char* const (&names)[N], const Ca
 
 }  // namespace
 
-PrintFolder::PrintFolder(EngineCore& core) : core_(core), files_(core.options.printFileSettle) {}
+PrintFolder::PrintFolder(EngineCore& core) : core_(core), files_(core.options().printFileSettle) {}
 
 void PrintFolder::watch(ParamSettings settings) {
     settings.location = core_.inWorkDir(settings.location);
@@ -103,16 +103,16 @@ bool PrintFolder::waitUntilWritten(const std::string& path) {
         // writer holds it any more.
         files_.markFinished(path);
         if (files_.check(path) != PrintFileState::kBeingWritten) return true;
-        if (core_.closeRequested) return false;
+        if (core_.closeRequested()) return false;
         watch.waitUntil(std::chrono::steady_clock::now() + kWaitSlice);
         watch.take();
-        core_.surface.repaint();
+        core_.surface().repaint();
     }
 }
 
 std::string PrintFolder::next(const ParamSettings& settings) {
     if (!folderThere(settings)) return {};
-    core_.jobs.forgetPrintedFilesGone();
+    core_.jobs().forgetPrintedFilesGone();
     const std::vector<std::string> candidates = FindPrintJobs(settings);
     std::erase_if(told_, [&](const auto& entry) {
         return std::find(candidates.begin(), candidates.end(), entry.first) == candidates.end();
@@ -130,16 +130,16 @@ std::string PrintFolder::next(const ParamSettings& settings) {
         }
         // Sent before, and the host has written more into it since: never printed again from
         // its first line; it waits for the operator.
-        if (core_.jobs.sentJobGrownInto(path) != nullptr) {
+        if (core_.jobs().sentJobGrownInto(path) != nullptr) {
             tellOnce(path, texts::kGrownAfterSending + Cp1253ToUtf8(path));
             continue;
         }
-        if (const RecordedJob* sent = core_.jobs.sentJobWith(*content)) {
+        if (const RecordedJob* sent = core_.jobs().sentJobWith(*content)) {
             // Printed before, only its deletion failed: it goes now if it can, and is never
             // printed again.
             const std::uint64_t id = sent->id;
             if (RemoveFile(path)) {
-                core_.jobs.forget(id);
+                core_.jobs().forget(id);
                 tellOnce(path, "");
             } else {
                 tellOnce(path, texts::kPrintedNotDeleted + Cp1253ToUtf8(path));
@@ -158,8 +158,8 @@ bool PrintFolder::isOwnFile(const std::string& path) const {
         IdentifyFile(path), FromFsPath(candidate.filename()),
         IdentifyFile(
             FromFsPath(candidate.parent_path().empty() ? fs::path(".") : candidate.parent_path()))};
-    return IsOwnFileIn(core_.options.workDir, kOwnFiles, file) ||
-           IsOwnFileIn(core_.options.programDir, kOwnProgramFiles, file);
+    return IsOwnFileIn(core_.options().workDir, kOwnFiles, file) ||
+           IsOwnFileIn(core_.options().programDir, kOwnProgramFiles, file);
 }
 
 void PrintFolder::tellOnce(const std::string& path, const std::string& text) {

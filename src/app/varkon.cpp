@@ -29,36 +29,34 @@ Varkon::Varkon(Surface& surface, Launcher& launcher, std::unique_ptr<SerialPort>
       jobs_(core_, launcher, actions_) {}
 
 void Varkon::load() {
-    if (core_.finished || !core_.lockWorkFolder()) return;
+    if (core_.finished() || !core_.lockWorkFolder()) return;
     // What an earlier run left unfinished is finished at the first job; a record that cannot be
     // written is told when a receipt would need it.
-    core_.jobs.open();
+    core_.jobs().open();
     startUp();
 }
 
 void Varkon::startUp() {
     ParamSettings settings;
     if (!core_.readStartupSettings(settings)) {
-        if (core_.settingsWanted) actions_.askForSettings();
+        if (core_.waitsForSettings()) actions_.askForSettings();
         return;
     }
-    core_.portName = settings.port;
-    core_.baud = settings.baud;
-    if (settings.autoStart) core_.autoStart = true;
+    core_.takeStartupSettings(settings);
 
-    core_.surface.setEnabled(Control::kReportsMenu, false);
+    core_.surface().setEnabled(Control::kReportsMenu, false);
     fillOptionPanel(settings);
     if (!core_.oneShot()) jobs_.watchPrintFolder(settings);
     search_.start();
-    if (core_.finished) return;
+    if (core_.finished()) return;
     if (core_.oneShot()) oneShotRun(settings);
-    if (core_.closeRequested) core_.closePortAndEnd(kExitNormal);
+    if (core_.closeRequested()) core_.closePortAndEnd(kExitNormal);
 }
 
 void Varkon::fillOptionPanel(const ParamSettings& s) {
-    Surface& surface = core_.surface;
-    surface.setText(Control::kPortValue, Cp1253ToUtf8(core_.portName));
-    surface.setText(Control::kBaudValue, Cp1253ToUtf8(core_.baud));
+    Surface& surface = core_.surface();
+    surface.setText(Control::kPortValue, Cp1253ToUtf8(core_.portName()));
+    surface.setText(Control::kBaudValue, Cp1253ToUtf8(core_.baud()));
     surface.setText(Control::kFileValue,
                     Cp1253ToUtf8(s.file) + texts::kPathBetween + Cp1253ToUtf8(s.location));
     surface.setText(Control::kRegisterValue, Cp1253ToUtf8(s.registerType));
@@ -86,13 +84,14 @@ void Varkon::oneShotRun(const ParamSettings& settings) {
 }
 
 void Varkon::onJobTick() {
-    if (core_.finished || jobTickRunning_) return;
+    if (core_.finished() || jobTickRunning_) return;
     Running running(jobTickRunning_);
     do {
         lookAgain_ = false;
         jobs_.onJobTick();
-    } while (lookAgain_ && !core_.finished && !core_.closeRequested && core_.jobTimer.enabled);
-    if (core_.closeRequested) core_.closePortAndEnd(kExitNormal);
+    } while (lookAgain_ && !core_.finished() && !core_.closeRequested() &&
+             core_.jobTimer().enabled);
+    if (core_.closeRequested()) core_.closePortAndEnd(kExitNormal);
 }
 
 void Varkon::noteFolderChanged() {
@@ -102,7 +101,7 @@ void Varkon::noteFolderChanged() {
 bool Varkon::onFolderChanged() {
     // Always taken, so that the handle stops firing; a look only while printing runs.
     const bool changed = jobs_.takeFolderChanges();
-    if (!changed || core_.finished || !core_.jobTimer.enabled) return false;
+    if (!changed || core_.finished() || !core_.jobTimer().enabled) return false;
     if (jobTickRunning_) {
         lookAgain_ = true;
         return false;
@@ -112,10 +111,10 @@ bool Varkon::onFolderChanged() {
 }
 
 void Varkon::onWatchdogTick() {
-    if (core_.finished || watchdogTickRunning_) return;
+    if (core_.finished() || watchdogTickRunning_) return;
     Running running(watchdogTickRunning_);
     search_.onWatchdogTick();
-    if (core_.closeRequested) core_.closePortAndEnd(kExitNormal);
+    if (core_.closeRequested()) core_.closePortAndEnd(kExitNormal);
 }
 
 void Varkon::startPrinting() {
@@ -134,16 +133,16 @@ void Varkon::settingsClosed() {
     actions_.settingsClosed();
 }
 void Varkon::settingsSaved() {
-    if (!core_.settingsWanted) {
+    if (!core_.waitsForSettings()) {
         actions_.settingsSaved();
         return;
     }
     // The dialog has written the settings start-up lacked: start-up goes on with them, and the
     // register search begins as it would have at the start.
-    core_.settingsWanted = false;
-    if (core_.finished) return;
+    core_.settingsSupplied();
+    if (core_.finished()) return;
     startUp();
-    if (core_.closeRequested) core_.closePortAndEnd(kExitNormal);
+    if (core_.closeRequested()) core_.closePortAndEnd(kExitNormal);
 }
 void Varkon::showHelp() {
     actions_.showHelp();

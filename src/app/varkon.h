@@ -29,8 +29,8 @@ class Varkon {
 
     // Timers: the front end calls a tick while its timer is enabled, every `interval` ms. A tick
     // that falls due while one still runs is skipped.
-    const TimerState& jobTimer() const { return core_.jobTimer; }
-    const TimerState& watchdogTimer() const { return core_.watchdogTimer; }
+    const TimerState& jobTimer() const { return core_.jobTimer(); }
+    const TimerState& watchdogTimer() const { return core_.watchdogTimer(); }
     void onJobTick();
     void onWatchdogTick();
 
@@ -54,13 +54,13 @@ class Varkon {
     // (waitsForSettings), start-up goes on with them instead.
     void settingsSaved();
     // Start-up found no port in param.ini and the settings dialog is asked to supply one.
-    bool waitsForSettings() const { return core_.settingsWanted; }
+    bool waitsForSettings() const { return core_.waitsForSettings(); }
     void showHelp();
     void runBasicProgramming();
     void runReport(Report report);
 
     // The operator typed into the receipt counter: the count goes on from that text.
-    void receiptCounterEdited(const std::string& utf8Text) { core_.receiptCount = utf8Text; }
+    void receiptCounterEdited(const std::string& utf8Text) { core_.setReceiptCount(utf8Text); }
 
     // The window is being closed (close box, signal): the termination step.
     void close() { core_.closePortAndEnd(kExitNormal); }
@@ -68,20 +68,20 @@ class Varkon {
     // Asks for the termination step at the next point where the engine can stop safely: after
     // the command in progress, at the end of a tick or of a wait. For a signal that arrives while
     // the engine is busy (varkond calls it from the Surface's repaint).
-    void requestClose() { core_.closeRequested = true; }
+    void requestClose() { core_.requestClose(); }
 
     // The program has ended (window closed or an immediate end); the front end exits with
     // exitCode().
-    bool finished() const { return core_.finished; }
-    int exitCode() const { return core_.exitCode; }
+    bool finished() const { return core_.finished(); }
+    int exitCode() const { return core_.exitCode(); }
 
     // Message boxes of the front end's own windows (the settings dialog) go through here, so
     // that they count for the job's outcome like every other.
     int showMessage(const std::string& text, int style, const std::string& title) {
-        return core_.notices.showMessage(text, style, title);
+        return core_.notices().showMessage(text, style, title);
     }
 
-    RegisterLink& link() { return core_.link; }
+    RegisterLink& link() { return core_.link(); }
     std::chrono::milliseconds pacingDelay() const { return core_.pacingDelay(); }
 
   private:
