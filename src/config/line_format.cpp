@@ -59,7 +59,11 @@ std::optional<LineFormat> ParseLineFormat(std::string_view text) {
 }
 
 std::optional<LineFormat> LineFormatForSpeed(const std::string& baud) {
-    return ParseLineFormat(baud + ",n,8,1");
+    const std::optional<unsigned long> speed = SmallNumber(Trimmed(baud));
+    if (!speed) return std::nullopt;
+    LineFormat format;  // no parity, eight data bits, one stop bit
+    format.baud = *speed;
+    return format;
 }
 
 std::string LineFormatText(const LineFormat& format) {

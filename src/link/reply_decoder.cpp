@@ -82,11 +82,6 @@ std::string ErrorMessageForCode(const std::string& code) {
     return it == table.end() ? std::string() : it->second;
 }
 
-bool IsRefusal(const std::string& reply) {
-    const std::string firstWord = reply.substr(0, reply.find(' '));
-    return firstWord.starts_with("DE") && WithoutDE(firstWord) != "00";
-}
-
 void DecodeReply(ExchangeResult& result) {
     std::string& reply = result.reply;
     const std::string firstWord = reply.substr(0, reply.find(' '));

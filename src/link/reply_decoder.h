@@ -13,9 +13,6 @@ namespace varkon {
 // code's message in place of the reply when the code is known.
 void DecodeReply(ExchangeResult& result);
 
-// True when the cleaned reply is the register's refusal ("DE" and a code other than "00").
-bool IsRefusal(const std::string& reply);
-
 // The message for a code text ("2", "7", ...), code page 1253; empty when the code is unknown.
 std::string ErrorMessageForCode(const std::string& code);
 
