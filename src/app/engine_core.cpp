@@ -56,6 +56,7 @@ EngineCore::EngineCore(Surface& surface, std::unique_ptr<SerialPort> port, Engin
     notices_.attachReports(reports_);
     notices_.attachJobRecord(jobs_);
     notices_.watchStop(closeRequested_);
+    notices_.attachIntake(options_.intake);
     printer_.vatFile = workFile("vats.dat");
 }
 

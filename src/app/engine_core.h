@@ -12,6 +12,7 @@
 
 #include "app/engine_notices.h"
 #include "app/job_record.h"
+#include "app/receipt_intake.h"
 #include "app/surface.h"
 #include "config/param_settings.h"
 #include "greek/register_charset.h"
@@ -51,6 +52,9 @@ struct EngineOptions {
     std::chrono::milliseconds printFileSettle{500};
     // The external converter every register text passes through; nullptr: texts pass unchanged.
     std::shared_ptr<TextConverter> converter;
+    // Receipts and reports handed in besides the folder (varkond's HTTP interface); nullptr:
+    // the folder only. The front end owns it.
+    ReceiptIntake* intake = nullptr;
 };
 
 // The watchdog probes the register this often (milliseconds).

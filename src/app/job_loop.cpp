@@ -4,6 +4,7 @@
 #include "app/window_texts.h"
 #include "config/settings_values.h"
 #include "greek/cp1253.h"
+#include "maintenance/link_messages.h"
 
 namespace varkon {
 
@@ -34,6 +35,10 @@ void JobLoop::onJobTick() {
             break;
         case FileMode::kNone:
             break;
+    }
+    if (ReceiptIntake* intake = core_.options().intake) {
+        const RecordedJob* unfinished = core_.jobs().unfinished();
+        intake->tickEnded(unfinished != nullptr ? unfinished->path : std::string());
     }
     // End of tick: the port stays free between jobs, unless the stop action has just opened it
     // for the reports.
@@ -88,18 +93,30 @@ void JobLoop::singleFileJob(const ParamSettings& settings) {
 
 void JobLoop::numberedFileJob(const ParamSettings& settings) {
     // An unfinished receipt comes before every other: nothing else is printed until it is done.
-    const bool resuming = core_.jobs().unfinished() != nullptr;
-    const std::string path = resuming ? std::string() : folder_.next(settings);
+    ReceiptIntake* intake = core_.options().intake;
+    const RecordedJob* unfinished = core_.jobs().unfinished();
+    const bool resuming = unfinished != nullptr;
+    // Reports only between receipts: one asked for while a receipt waits is refused.
+    if (intake != nullptr) runAskedReports(*intake);
+    const std::string path = resuming ? std::string() : nextJob(settings);
     if (!resuming && path.empty()) return;
+    // A receipt of the intake is told to the intake; receipt.txt and journal.txt stay the host
+    // application's.
+    const bool handedIn = intake != nullptr && intake->holds(resuming ? unfinished->path : path);
+    if (handedIn && !resuming && finishSentBefore(path)) return;
 
-    std::ofstream journal = host_.openJournal();
+    std::ofstream journal;
+    if (!handedIn) journal = host_.openJournal();
     const bool portOpen = openPortForJob();
-    host_.emptyReceiptFile();  // one that cannot be written is told with the outcome
+    if (!handedIn) host_.emptyReceiptFile();  // one that cannot be written is told with the outcome
     // Nothing of the receipt could reach the register: it waits, unread, for the port.
     if (!portOpen) return;
     Outcome outcome = Outcome::kNotStarted;
     if (resuming) {
         outcome = finishUnfinished(Mode::kNumbered);
+    } else if (handedIn) {
+        // Handed in as the register's own records: no converter.
+        outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kNumbered);
     } else if (converter_.convert(settings.converter, path)) {
         outcome = printFile(path, ReceiptSettingsOf(settings), Mode::kNumbered);
     }
@@ -108,6 +125,60 @@ void JobLoop::numberedFileJob(const ParamSettings& settings) {
     if (!core_.jobTimer().enabled) return;  // the operator gave up the deletion: stop has run
     core_.showStatus(texts::kWaiting);
     core_.showCaption(texts::kCaptionWaiting);
+}
+
+std::string JobLoop::nextJob(const ParamSettings& settings) {
+    const std::string fromFolder = folder_.next(settings);
+    ReceiptIntake* intake = core_.options().intake;
+    const std::string handedIn = intake != nullptr ? intake->nextReceipt() : std::string();
+    if (handedIn.empty()) return fromFolder;
+    if (fromFolder.empty()) return handedIn;
+    // Both wait: the one written first goes first.
+    const std::optional<FileContent> folderFile = ReadFileContent(fromFolder);
+    const std::optional<FileContent> intakeFile = ReadFileContent(handedIn);
+    if (folderFile && intakeFile && intakeFile->modified < folderFile->modified) return handedIn;
+    return fromFolder;
+}
+
+bool JobLoop::finishSentBefore(const std::string& path) {
+    const std::optional<FileContent> content = ReadFileContent(path);
+    if (!content) return false;
+    const RecordedJob* sent = core_.jobs().sentJobWith(*content);
+    if (sent == nullptr) return false;
+    const RecordedJob job = *sent;
+    IntakeOutcome outcome;
+    outcome.message = texts::kHandedInSentBefore;
+    tellIntake(job, outcome);
+    deletePrinted(job, false);
+    return true;
+}
+
+void JobLoop::runAskedReports(ReceiptIntake& intake) {
+    while (const std::optional<Report> report = intake.takeReport()) {
+        ReportOutcome outcome;
+        if (const RecordedJob* unfinished = core_.jobs().unfinished()) {
+            // The register may hold that receipt open: nothing else goes to it.
+            outcome.message = texts::kUnfinishedReceiptHolds + Cp1253ToUtf8(unfinished->path);
+        } else if (!openPortForJob()) {
+            outcome.message = texts::kReportPortNotOpened + Cp1253ToUtf8(core_.portName());
+        } else {
+            core_.notices().clearMessageShown();
+            const ExchangeResult result = core_.reports().run(*report);
+            outcome.done = result.ok() && !result.refused();
+            outcome.code = result.code;
+            if (!outcome.done) {
+                outcome.message = !core_.notices().lastMessage().empty()
+                                      ? core_.notices().lastMessage()
+                                      : ExchangeText(result);
+            }
+        }
+        intake.reportEnded(*report, outcome);
+    }
+}
+
+void JobLoop::tellIntake(const RecordedJob& job, IntakeOutcome outcome) {
+    ReceiptIntake* intake = core_.options().intake;
+    if (intake != nullptr && intake->holds(job.path)) intake->finished(job.path, outcome);
 }
 
 bool JobLoop::openPortForJob() {
@@ -162,9 +233,31 @@ JobLoop::Outcome JobLoop::finishUnfinished(Mode mode) {
     return send(job, mode);
 }
 
+IntakeOutcome JobLoop::handedInOutcome(const PrintResult& result, const std::string& count,
+                                       bool messageShown) const {
+    IntakeOutcome outcome;
+    const std::optional<ExchangeResult>& refusal = core_.notices().lastRefusal();
+    if (result.settlementRefusedAtLine != 0 || (messageShown && refusal)) {
+        outcome.kind = IntakeOutcome::Kind::kRefused;
+        outcome.line = result.settlementRefusedAtLine;
+        outcome.code = refusal ? refusal->code : 0;
+        outcome.message = refusal ? ExchangeText(*refusal) : core_.notices().lastMessage();
+    } else if (messageShown || result.records == 0) {
+        // The host must look at this receipt, as receipt.txt's -1 tells the folder's host.
+        outcome.kind = IntakeOutcome::Kind::kFailed;
+        outcome.message = core_.notices().lastMessage();
+    } else {
+        outcome.receiptNumber = count;
+    }
+    return outcome;
+}
+
 JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     const RecordedJob job = recorded;  // the record may drop it before this ends
     core_.notices().clearMessageShown();
+    ReceiptIntake* intake = core_.options().intake;
+    const bool handedIn = intake != nullptr && intake->holds(job.path);
+    if (handedIn) intake->printing(job.path);
     core_.link().attachJournal(&core_.jobs());
     // Only what was recorded of the file goes out: lines the host appends meanwhile are no part
     // of this receipt.
@@ -177,20 +270,24 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     // Messages are shown while the job is still the record's current one, so that they count for
     // its outcome when it is finished later.
     if (result.stoppedAtLine != 0) {
+        // The register answered, but the record of it could not be written (a full disk):
+        // it goes on once the record can be written again.
+        const bool recordFailed = !core_.jobs().healthy();
+        const std::string why =
+            texts::kReceiptWaits + Cp1253ToUtf8(job.path) +
+            (recordFailed ? texts::kRecordStoppedAtLine : texts::kStoppedAtLine) +
+            std::to_string(result.stoppedAtLine) +
+            (recordFailed ? texts::kRecordFinishedLater : texts::kFinishedLater);
         if (!core_.closeRequested() && deadLineTold_ != job.id) {
             deadLineTold_ = job.id;
-            // The register answered, but the record of it could not be written (a full disk):
-            // it goes on once the record can be written again.
-            const bool recordFailed = !core_.jobs().healthy();
-            core_.notices().showMessage(
-                texts::kReceiptWaits + Cp1253ToUtf8(job.path) +
-                    (recordFailed ? texts::kRecordStoppedAtLine : texts::kStoppedAtLine) +
-                    std::to_string(result.stoppedAtLine) +
-                    (recordFailed ? texts::kRecordFinishedLater : texts::kFinishedLater),
-                kMsgCritical);
+            core_.notices().showMessage(why, kMsgCritical);
         }
         core_.jobs().pause();
-        if (mode == Mode::kNumbered) host_.writeReceiptFile("-1");
+        if (handedIn) {
+            tellIntake(job, {IntakeOutcome::Kind::kStopped, {}, result.stoppedAtLine, 0, why});
+        } else if (mode == Mode::kNumbered) {
+            host_.writeReceiptFile("-1");
+        }
         return Outcome::kStopped;
     }
     if (result.error != 0) {
@@ -202,7 +299,11 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
         } else {
             core_.jobs().pause();
         }
-        if (mode == Mode::kNumbered) host_.writeReceiptFile("-1");
+        if (handedIn) {
+            tellIntake(job, {IntakeOutcome::Kind::kFailed, {}, 0, 0, result.description});
+        } else if (mode == Mode::kNumbered) {
+            host_.writeReceiptFile("-1");
+        }
         return Outcome::kFailed;
     }
     // A file without a single record sent nothing: there is no receipt to count, and the host
@@ -233,7 +334,11 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     lastJobMessageShown_ = messageShown || noReceipt || grown || refused;
     if (mode != Mode::kOneShot) {
         const std::string count = noReceipt ? std::string() : host_.raiseCounter();
-        if (mode == Mode::kNumbered) host_.writeReceiptFile(lastJobMessageShown_ ? "-1" : count);
+        if (handedIn) {
+            tellIntake(job, handedInOutcome(result, count, lastJobMessageShown_));
+        } else if (mode == Mode::kNumbered) {
+            host_.writeReceiptFile(lastJobMessageShown_ ? "-1" : count);
+        }
     }
     if (mode == Mode::kSingleFile && EndsWithPrg(job.path)) {
         core_.jobs().forget(job.id);  // a program file stays where it is

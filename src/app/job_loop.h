@@ -17,6 +17,7 @@
 #include "app/host_outcome.h"
 #include "app/job_record.h"
 #include "app/print_folder.h"
+#include "app/receipt_intake.h"
 #include "config/param_settings.h"
 #include "platform/files.h"
 #include "platform/folder_watch.h"
@@ -49,6 +50,16 @@ class JobLoop {
     void singleFileJob(const ParamSettings& settings);
     void numberedFileJob(const ParamSettings& settings);
     bool openPortForJob();
+    // The reports the intake asks for, run between receipts.
+    void runAskedReports(ReceiptIntake& intake);
+    // The next job of a numbered-mode tick: the folder's next file or the intake's next receipt,
+    // whichever came first; empty when there is none.
+    std::string nextJob(const ParamSettings& settings);
+    // An intake receipt that went out whole before the program stopped, its file not yet gone:
+    // told and deleted instead of printed again. False when it is not one.
+    bool finishSentBefore(const std::string& path);
+    // Tells the intake how the job of its receipt ended.
+    void tellIntake(const RecordedJob& job, IntakeOutcome outcome);
 
     // Records the file and sends it; kNotStarted when it could not be recorded or read.
     Outcome printFile(const std::string& path, const ReceiptSettings& settings, Mode mode);
@@ -61,6 +72,9 @@ class JobLoop {
     void deletePrinted(const RecordedJob& job, bool grown);
 
     void showJobError(int error, const std::string& description);
+    // What an intake receipt that went out whole comes to.
+    IntakeOutcome handedInOutcome(const PrintResult& result, const std::string& count,
+                                  bool messageShown) const;
 
     EngineCore& core_;
     Launcher& launcher_;

@@ -110,6 +110,16 @@ bool Varkon::onFolderChanged() {
     return true;
 }
 
+bool Varkon::onHandedIn() {
+    if (core_.finished() || !core_.jobTimer().enabled) return false;
+    if (jobTickRunning_) {
+        lookAgain_ = true;
+        return false;
+    }
+    onJobTick();
+    return true;
+}
+
 void Varkon::onWatchdogTick() {
     if (core_.finished() || watchdogTickRunning_) return;
     Running running(watchdogTickRunning_);

@@ -40,6 +40,8 @@ class Varkon {
     std::intptr_t folderWaitHandle() const { return jobs_.folderWaitHandle(); }
     // True when it took a look at the folder.
     bool onFolderChanged();
+    // A receipt or a report was handed in (ReceiptIntake): a look at once, as for the folder.
+    bool onHandedIn();
     // The same while the engine is busy (a front end's events run inside an exchange): what
     // happened is noted, and the job loop looks again as soon as the tick in progress ends.
     void noteFolderChanged();

@@ -62,6 +62,12 @@ inline constexpr const char* kUnfinishedReceiptHolds =
     "Μια απόδειξη δεν έχει ολοκληρωθεί και η ταμειακή μπορεί να την έχει ανοιχτή. Τίποτα δεν "
     "στέλνεται μέχρι να ολοκληρωθεί: ";
 
+// Receipts and reports handed in over HTTP.
+inline constexpr const char* kHandedInSentBefore =
+    "Η απόδειξη στάλθηκε ολόκληρη πριν σταματήσει το πρόγραμμα· ο αριθμός της δεν είναι γνωστός.";
+inline constexpr const char* kReportPortNotOpened =
+    "Η αναφορά δεν στάλθηκε: η θύρα της ταμειακής δεν ανοίγει: ";
+
 // One program per work folder.
 inline constexpr const char* kAlreadyRunning =
     "Το Varkon εργάζεται ήδη σε αυτόν τον φάκελο. Δεύτερο Varkon δεν μπορεί να ξεκινήσει.";

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "config/http_settings.h"
 #include "greek/cp1253.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -129,7 +130,8 @@ std::string YesNo(bool value) {
     return value ? "yes" : "no";
 }
 
-std::string SettingsText(const SettingsForm& form, const std::string& date) {
+std::string SettingsText(const SettingsForm& form, const std::string& date,
+                         const std::string& keptLines) {
     static const std::string kNoConverter = Utf8ToCp1253("Xωρις");
     std::string out;
     auto line = [&out](std::string_view text) {
@@ -185,6 +187,7 @@ std::string SettingsText(const SettingsForm& form, const std::string& date) {
     line("################################");
     line("[Defacto_]=" + YesNo(form.hostFile));
     line("[location] " + form.location);
+    out += keptLines;
     line("# End of parameter file #");
     return out;
 }
@@ -252,7 +255,9 @@ std::string TodayForSettings() {
 
 int WriteSettings(const SettingsForm& form, const std::string& date,
                   const std::filesystem::path& file) {
-    return ReplaceFileAtomically(file, SettingsText(form, date));
+    // The dialog knows nothing of the HTTP interface; its lines stay as they were.
+    return ReplaceFileAtomically(file,
+                                 SettingsText(form, date, HttpSettingLines(ReadParamText(file))));
 }
 
 }  // namespace varkon

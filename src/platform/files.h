@@ -43,7 +43,10 @@ bool SeekTo(std::FILE* stream, std::uint64_t offset);
 // rename is on the disk too before it returns, so the new file survives a power cut as well as a
 // kill. Returns 0, or -1: the old file is kept, unless only the rename could not be forced to the
 // disk (the new file is in place then, but a power cut may bring the old one back).
-int ReplaceFileAtomically(const std::filesystem::path& target, const std::string& bytes);
+// `ownerOnly`: only the program's own user may read the new file (POSIX; on Windows the folder's
+// rights decide).
+int ReplaceFileAtomically(const std::filesystem::path& target, const std::string& bytes,
+                          bool ownerOnly = false);
 
 // Forces the folder's own record of `file` (its creation, or a rename into the folder) to the
 // disk: a file's bytes on the disk are no use after a power cut if its name is not. True when it

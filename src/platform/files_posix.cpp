@@ -102,7 +102,7 @@ bool SeekTo(std::FILE* stream, std::uint64_t offset) {
     return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
-int ReplaceFileAtomically(const fs::path& target, const std::string& bytes) {
+int ReplaceFileAtomically(const fs::path& target, const std::string& bytes, bool ownerOnly) {
     // The name is made unique by mkstemp, so two writers never share a temporary file and a
     // temporary file left by a crash never blocks the next save.
     if (target.filename().empty()) return -1;
@@ -115,6 +115,7 @@ int ReplaceFileAtomically(const fs::path& target, const std::string& bytes) {
     // (Of the file itself: a link in its place is replaced, and its target's rights are no guide.)
     mode_t mode =
         ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? (old.st_mode & 07777) : 0644;
+    if (ownerOnly) mode = 0600;
     bool ok = ::fchmod(fd, mode) == 0;
     std::size_t done = 0;
     while (ok && done < bytes.size()) {

@@ -17,7 +17,12 @@
 #include "app/command_runs.h"
 #include "app/engine_core.h"
 #include "app/varkon.h"
+#include "config/http_settings.h"
 #include "greek/cp1253.h"
+#include "http/handed_in_receipts.h"
+#include "http/http_api.h"
+#include "http/http_token.h"
+#include "http/progress_surface.h"
 #include "link/serial_port.h"
 #include "platform/launcher.h"
 #include "platform/system.h"
@@ -69,7 +74,7 @@ class TimerSchedule {
     Clock::time_point due_{};
 };
 
-int RunEventLoop(Varkon& engine) {
+int RunEventLoop(Varkon& engine, HandedInReceipts* handedIn) {
     TimerSchedule job, watchdog;
     while (!engine.finished()) {
         if (StopRequested()) {
@@ -82,10 +87,15 @@ int RunEventLoop(Varkon& engine) {
         Clock::time_point next = now + std::chrono::seconds(1);
         if (job.armed() && job.due() < next) next = job.due();
         if (watchdog.armed() && watchdog.due() < next) next = watchdog.due();
-        // The print-file folder wakes the loop the moment a file is written.
-        if (WaitUntil(next, engine.folderWaitHandle())) {
+        // The print-file folder wakes the loop the moment a file is written, the HTTP interface
+        // the moment a receipt or a report is handed in.
+        const int woken = WaitUntil(next, engine.folderWaitHandle(),
+                                    handedIn != nullptr ? handedIn->waitHandle() : -1);
+        if (woken != 0) {
+            if (woken == 2) handedIn->takeWake();
             // After a look the next regular one comes an interval after it ends.
-            if (!StopRequested() && engine.onFolderChanged()) job.fired();
+            const bool looked = woken == 1 ? engine.onFolderChanged() : engine.onHandedIn();
+            if (!StopRequested() && looked) job.fired();
             continue;
         }
         if (StopRequested()) continue;
@@ -104,6 +114,16 @@ int RunEventLoop(Varkon& engine) {
     return engine.exitCode();
 }
 
+// The HTTP interface of param.ini's [http] line, when there is one: the handed-in receipts, and
+// the server once the engine is there to print them.
+struct HttpFrontEnd {
+    explicit HttpFrontEnd(const HttpSettings& settings)
+        : settings(settings), receipts(std::filesystem::path("http-receipts")) {}
+    HttpSettings settings;
+    HandedInReceipts receipts;
+    std::unique_ptr<HttpApi> api;
+};
+
 // Prints receipts: the host's argument string, or param.ini and every print file until stopped.
 int RunReceipts(const std::string& arguments, const std::filesystem::path& programDir,
                 std::ostream& out) {
@@ -116,16 +136,67 @@ int RunReceipts(const std::string& arguments, const std::filesystem::path& progr
     options.unattended = true;
     auto port = std::make_unique<LoggingSerialPort>(MakeSerialPort(options.timings), log);
 
-    Varkon engine(log, *launcher, std::move(port), options);
+    // Only a run of param.ini serves HTTP; the host's one receipt is all a one-shot run does.
+    std::unique_ptr<HttpFrontEnd> http;
+    std::unique_ptr<ProgressSurface> progress;
+    if (arguments.empty()) {
+        const HttpSettings settings = ReadHttpSettings(options.workDir / kParamFile);
+        if (!settings.error.empty()) log.log("http", settings.error);
+        if (settings.enabled) {
+            http = std::make_unique<HttpFrontEnd>(settings);
+            if (!http->receipts.open()) {
+                log.log("http", "Ο φάκελος http-receipts δεν γράφεται: η διεπαφή HTTP δεν ξεκινά.");
+                http.reset();
+            }
+        }
+    }
+    if (http) {
+        progress = std::make_unique<ProgressSurface>(log, http->receipts);
+        options.intake = &http->receipts;
+    }
+    Surface& surface = progress ? static_cast<Surface&>(*progress) : log;
+
+    Varkon engine(surface, *launcher, std::move(port), options);
     log.stopRequested = [] { return StopRequested(); };
     log.onStop = [&engine] { engine.requestClose(); };
 
     log.log("varkond", std::string("start ") + VARKON_VERSION +
                            (arguments.empty() ? std::string(", param.ini") : ", " + arguments));
     engine.load();
-    const int status = RunEventLoop(engine);
+    if (http && !engine.finished()) {
+        std::string error;
+        const std::string token = ReadOrMakeHttpToken(options.workDir / kHttpTokenFile, error);
+        if (!token.empty()) {
+            http->api =
+                std::make_unique<HttpApi>(http->receipts, http->settings, token, VARKON_VERSION);
+            if (http->api->start(error)) {
+                log.log("http", "http://" + http->settings.address + ":" +
+                                    std::to_string(http->settings.port));
+            } else {
+                http->api.reset();
+            }
+        }
+        if (!error.empty()) log.log("http", error);
+    }
+    const int status = RunEventLoop(engine, http ? &http->receipts : nullptr);
+    if (http) {
+        http->receipts.shutDown();
+        if (http->api) http->api->stop();
+    }
     log.log("varkond", "end, status " + std::to_string(status));
     return status;
+}
+
+// The token of the HTTP interface, made first when there is none.
+int ShowHttpToken() {
+    std::string error;
+    const std::string token = ReadOrMakeHttpToken(kHttpTokenFile, error);
+    if (token.empty()) {
+        std::cerr << "varkond: " << error << "\n";
+        return kExitSettingsUnreadable;
+    }
+    std::cout << token << "\n";
+    return kExitNormal;
 }
 
 // One report or one program file, with the port of param.ini in the working folder.
@@ -166,6 +237,8 @@ int main(int argc, char** argv) {
         case Kind::kVersion:
             std::cout << VarkondVersion();
             return kExitNormal;
+        case Kind::kHttpToken:
+            return ShowHttpToken();
         case Kind::kRejected:
             std::cerr << "varkond: " << command.error << "\nTry 'varkond --help'.\n";
             return kExitArgumentsRejected;

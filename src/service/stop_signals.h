@@ -19,8 +19,10 @@ bool StopRequested();
 // signal's.
 void RequestStop();
 
-// Sleeps until `until`, a stop request, or `wake` firing (a descriptor turning readable on POSIX,
-// an event signalled on Windows; -1 for none), without busy waiting. True when `wake` fired.
-bool WaitUntil(std::chrono::steady_clock::time_point until, std::intptr_t wake = -1);
+// Sleeps until `until`, a stop request, or `wake` or `otherWake` firing (a descriptor turning
+// readable on POSIX, an event signalled on Windows; -1 for none), without busy waiting. 1 when
+// `wake` fired, 2 when `otherWake` did, 0 otherwise.
+int WaitUntil(std::chrono::steady_clock::time_point until, std::intptr_t wake = -1,
+              std::intptr_t otherWake = -1);
 
 }  // namespace varkon

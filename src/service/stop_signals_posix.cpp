@@ -55,28 +55,32 @@ void InstallStopHandlers() {
     signal(SIGPIPE, SIG_IGN);
 }
 
-bool WaitUntil(std::chrono::steady_clock::time_point until, std::intptr_t wake) {
+int WaitUntil(std::chrono::steady_clock::time_point until, std::intptr_t wake,
+              std::intptr_t otherWake) {
     while (!gStop) {
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now())
                 .count();
-        if (left <= 0) return false;
+        if (left <= 0) return 0;
         const int timeout = static_cast<int>(left > 1000 ? 1000 : left);
-        if (gWaitFd < 0 && wake < 0) {
+        if (gWaitFd < 0 && wake < 0 && otherWake < 0) {
             ::poll(nullptr, 0, timeout > 100 ? 100 : timeout);
             continue;
         }
         // A descriptor of -1 is passed over by poll.
-        pollfd waits[2] = {{gWaitFd, POLLIN, 0}, {static_cast<int>(wake), POLLIN, 0}};
-        if (::poll(waits, 2, timeout) <= 0) continue;
+        pollfd waits[3] = {{gWaitFd, POLLIN, 0},
+                           {static_cast<int>(wake), POLLIN, 0},
+                           {static_cast<int>(otherWake), POLLIN, 0}};
+        if (::poll(waits, 3, timeout) <= 0) continue;
         if ((waits[0].revents & POLLIN) != 0) {
             char drain[16];
             while (::read(gWaitFd, drain, sizeof drain) > 0) {
             }
         }
-        if ((waits[1].revents & POLLIN) != 0) return true;
+        if ((waits[1].revents & POLLIN) != 0) return 1;
+        if ((waits[2].revents & POLLIN) != 0) return 2;
     }
-    return false;
+    return 0;
 }
 
 }  // namespace varkon

@@ -47,6 +47,8 @@ VarkondCommand ReadVarkondArguments(const std::vector<std::string>& arguments) {
         command.kind = Kind::kHelp;
     } else if (option == "--version") {
         command.kind = Kind::kVersion;
+    } else if (option == "--http-token") {
+        command.kind = Kind::kHttpToken;
     } else if (option == "--report") {
         if (!takes(1)) return wrongCount("one report: x, x-period, z or z-period");
         command.kind = Kind::kReport;
@@ -75,7 +77,9 @@ VarkondCommand ReadVarkondArguments(const std::vector<std::string>& arguments) {
     } else {
         return Rejected("unknown option " + option);
     }
-    if ((command.kind == Kind::kHelp || command.kind == Kind::kVersion) && !takes(0)) {
+    if ((command.kind == Kind::kHelp || command.kind == Kind::kVersion ||
+         command.kind == Kind::kHttpToken) &&
+        !takes(0)) {
         return wrongCount("nothing after it");
     }
     return command;
@@ -86,6 +90,7 @@ std::string VarkondHelp() {
            "       varkond --report x|x-period|z|z-period\n"
            "       varkond --program FILE\n"
            "       varkond --install-service NAME FOLDER | --remove-service NAME   (Windows)\n"
+           "       varkond --http-token\n"
            "       varkond --help | --version\n"
            "\n"
            "Prints the host application's receipts on the cash register, without a window.\n"
@@ -103,6 +108,8 @@ std::string VarkondHelp() {
            "                    receipts of FOLDER, started with Windows\n"
            "  --remove-service NAME\n"
            "                    stops and removes that service\n"
+           "  --http-token      shows the token of the HTTP interface ([http] in param.ini),\n"
+           "                    making it first (http.token, readable by this user only)\n"
            "  --help            shows this text\n"
            "  --version         shows the version\n"
            "\n"

@@ -20,6 +20,7 @@ struct VarkondCommand {
         kInstallService,  // --install-service NAME FOLDER   (Windows)
         kRemoveService,   // --remove-service NAME           (Windows)
         kService,         // --service NAME FOLDER: how the service manager starts it (Windows)
+        kHttpToken,       // --http-token: shows the HTTP interface's token, made if need be
         kRejected,        // not understood: `error` says why
     };
     Kind kind = Kind::kRun;
