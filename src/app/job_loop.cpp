@@ -234,20 +234,23 @@ JobLoop::Outcome JobLoop::finishUnfinished(Mode mode) {
 }
 
 IntakeOutcome JobLoop::handedInOutcome(const PrintResult& result, const std::string& count,
-                                       bool messageShown) const {
+                                       bool messageNow, bool messageDuringJob) const {
     IntakeOutcome outcome;
     const std::optional<ExchangeResult>& refusal = core_.notices().lastRefusal();
-    if (result.settlementRefusedAtLine != 0 || (messageShown && refusal)) {
+    if (result.settlementRefusedAtLine != 0 || (messageNow && refusal)) {
         outcome.kind = IntakeOutcome::Kind::kRefused;
         outcome.line = result.settlementRefusedAtLine;
         outcome.code = refusal ? refusal->code : 0;
         outcome.message = refusal ? ExchangeText(*refusal) : core_.notices().lastMessage();
-    } else if (messageShown || result.records == 0) {
-        // The host must look at this receipt, as receipt.txt's -1 tells the folder's host.
+    } else if (messageNow || result.records == 0) {
+        // The client must look at this receipt, as receipt.txt's -1 tells the folder's host.
         outcome.kind = IntakeOutcome::Kind::kFailed;
         outcome.message = core_.notices().lastMessage();
     } else {
         outcome.receiptNumber = count;
+        // Only an earlier part had a message: the stop it was finished after, which the client
+        // was told as "stopped". Whatever else it was, the client is pointed at it.
+        if (messageDuringJob) outcome.message = texts::kHandedInMessageBefore;
     }
     return outcome;
 }
@@ -264,8 +267,8 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     const PrintResult result = core_.printer().print(job.path, job.settings, job.content.size);
     core_.link().attachJournal(nullptr);
     const RecordedJob* now = core_.jobs().unfinished();
-    const bool messageShown =
-        core_.notices().messageShown() || (now != nullptr && now->messageShown);
+    const bool thisPartMessage = core_.notices().messageShown();
+    const bool messageShown = thisPartMessage || (now != nullptr && now->messageShown);
 
     // Messages are shown while the job is still the record's current one, so that they count for
     // its outcome when it is finished later.
@@ -335,7 +338,8 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     if (mode != Mode::kOneShot) {
         const std::string count = noReceipt ? std::string() : host_.raiseCounter();
         if (handedIn) {
-            tellIntake(job, handedInOutcome(result, count, lastJobMessageShown_));
+            tellIntake(job,
+                       handedInOutcome(result, count, thisPartMessage, lastJobMessageShown_));
         } else if (mode == Mode::kNumbered) {
             host_.writeReceiptFile(lastJobMessageShown_ ? "-1" : count);
         }

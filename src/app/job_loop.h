@@ -73,8 +73,9 @@ class JobLoop {
 
     void showJobError(int error, const std::string& description);
     // What an intake receipt that went out whole comes to.
+    // `messageNow`: a message came up in the part just sent; `messageDuringJob`: in any part.
     IntakeOutcome handedInOutcome(const PrintResult& result, const std::string& count,
-                                  bool messageShown) const;
+                                  bool messageNow, bool messageDuringJob) const;
 
     EngineCore& core_;
     Launcher& launcher_;

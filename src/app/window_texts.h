@@ -65,6 +65,8 @@ inline constexpr const char* kUnfinishedReceiptHolds =
 // Receipts and reports handed in over HTTP.
 inline constexpr const char* kHandedInSentBefore =
     "Η απόδειξη στάλθηκε ολόκληρη πριν σταματήσει το πρόγραμμα· ο αριθμός της δεν είναι γνωστός.";
+inline constexpr const char* kHandedInMessageBefore =
+    "Η απόδειξη ολοκληρώθηκε, αφού πρώτα σταμάτησε με μήνυμα προς τον χειριστή.";
 inline constexpr const char* kReportPortNotOpened =
     "Η αναφορά δεν στάλθηκε: η θύρα της ταμειακής δεν ανοίγει: ";
 

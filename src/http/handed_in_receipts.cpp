@@ -138,9 +138,8 @@ bool HandedInReceipts::open() {
         } else if (name.extension() == ".json") {
             std::optional<HandedInReceipt> receipt = ReadState(entry.path());
             if (!receipt || receipt->number != number || byKey_.count(receipt->key) != 0) continue;
-            // It was being sent when the program stopped: the job record finishes it first.
-            if (receipt->state == HandedInState::kPrinting)
-                receipt->state = HandedInState::kStopped;
+            // One being sent when the program stopped stays "printing": the job record has it,
+            // and the job loop finishes it before anything else.
             byKey_[receipt->key] = number;
             receipts_[number] = *receipt;
         }
