@@ -19,24 +19,6 @@
 namespace varkon::bench {
 namespace {
 
-// Waits until the file has grown past `size` or `until`; the new size, or `size` on time-out.
-std::uintmax_t WaitForGrowth(int watch, const std::filesystem::path& file, std::uintmax_t size,
-                             Clock::time_point until) {
-    for (;;) {
-        std::error_code ec;
-        const std::uintmax_t now = std::filesystem::file_size(file, ec);
-        if (!ec && now > size) return now;
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
-        if (left <= 0) return size;
-        pollfd p{watch, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000))) > 0) {
-            char events[4096];
-            [[maybe_unused]] const ssize_t n = ::read(watch, events, sizeof events);
-        }
-    }
-}
-
 void ReceiptArrival(benchmark::State& state, int receipts, const std::string& varkond) {
     ScratchDir dir;
     const std::filesystem::path transcript = dir / "wire";

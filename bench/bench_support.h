@@ -100,18 +100,41 @@ inline double Median(std::vector<double> samples) {
     return Percentile(std::move(samples), 0.5);
 }
 
+// Waits until the file has grown past `size` or `until`; the new size, or `size` on time-out.
+// `watch` is an inotify descriptor (non-blocking) watching the file for IN_MODIFY, so the wait
+// wakes the moment the file grows instead of polling it.
+inline std::uintmax_t WaitForGrowth(int watch, const std::filesystem::path& file,
+                                    std::uintmax_t size, Clock::time_point until) {
+    for (;;) {
+        std::error_code ec;
+        const std::uintmax_t now = std::filesystem::file_size(file, ec);
+        if (!ec && now > size) return now;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left <= 0) return size;
+        pollfd p{watch, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000))) > 0) {
+            char events[4096];
+            [[maybe_unused]] const ssize_t n = ::read(watch, events, sizeof events);
+        }
+    }
+}
+
 inline double MicrosecondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::micro>(to - from).count();
 }
 
 #ifdef VARKOND_PATH
 // Starts varkond (the program at `varkond`) in `dir` in numbered mode, its port the register at
-// `device`; true once the register has answered and it waits for print files (within 30 s).
+// `device`, with param.ini's `moreSettings` lines (CR LF each) besides; true once the register
+// has answered and it waits for print files (within 30 s).
 inline bool StartWaitingVarkond(std::optional<ChildProcess>& service, const ScratchDir& dir,
-                                const std::string& varkond, const std::string& device) {
+                                const std::string& varkond, const std::string& device,
+                                const std::string& moreSettings = "") {
     dir.write("param.ini",
               "[port] com1\r\n[baud] 9600\r\n[file] print\r\n[ecrt] mikro\r\n"
-              "[multi type] true\r\n[Defacto_]=no\r\n[location] \r\n");
+              "[multi type] true\r\n[Defacto_]=no\r\n[location] \r\n" +
+                  moreSettings);
     service.emplace(std::vector<std::string>{varkond}, dir.path(),
                     std::vector<std::string>{"VARKON_COM1=" + device}, dir / "varkond.log");
     const std::string waiting = "Αναμονή Για Στοιχεία....";
