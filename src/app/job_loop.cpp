@@ -338,8 +338,7 @@ JobLoop::Outcome JobLoop::send(const RecordedJob& recorded, Mode mode) {
     if (mode != Mode::kOneShot) {
         const std::string count = noReceipt ? std::string() : host_.raiseCounter();
         if (handedIn) {
-            tellIntake(job,
-                       handedInOutcome(result, count, thisPartMessage, lastJobMessageShown_));
+            tellIntake(job, handedInOutcome(result, count, thisPartMessage, lastJobMessageShown_));
         } else if (mode == Mode::kNumbered) {
             host_.writeReceiptFile(lastJobMessageShown_ ? "-1" : count);
         }

@@ -138,8 +138,6 @@ bool HandedInReceipts::open() {
         } else if (name.extension() == ".json") {
             std::optional<HandedInReceipt> receipt = ReadState(entry.path());
             if (!receipt || receipt->number != number || byKey_.count(receipt->key) != 0) continue;
-            // One being sent when the program stopped stays "printing": the job record has it,
-            // and the job loop finishes it before anything else.
             byKey_[receipt->key] = number;
             receipts_[number] = *receipt;
         }
@@ -206,8 +204,13 @@ HandedInReceipts::PutResult HandedInReceipts::put(const std::string& key, const 
     receipt.key = key;
     receipt.hash = hash;
     receipt.arrived = Now();
-    // The print file first: a state without its print file would be a receipt lost.
-    if (ReplaceFileAtomically(printFile(receipt.number), body) != 0 || !save(receipt)) {
+    // The print file first: a state without its print file would be a receipt lost. Both are on
+    // the disk, names and all, before the job loop may take it and before the client hears of it:
+    // a receipt printed that a power cut then forgot would be printed again by the client's
+    // retry. One sync of the folder serves both names.
+    if (ReplaceFileAtomically(printFile(receipt.number), body, false, false) != 0 ||
+        ReplaceFileAtomically(stateFile(receipt.number), StateText(receipt), false, false) != 0 ||
+        !SyncFolderOf(stateFile(receipt.number))) {
         std::error_code error;
         fs::remove(printFile(receipt.number), error);
         fs::remove(stateFile(receipt.number), error);
@@ -337,7 +340,9 @@ void HandedInReceipts::printing(const std::string& path) {
     receipt.line = 0;
     receipt.message.clear();
     printing_ = *number;
-    save(receipt);
+    // Not written: the first command waits for nothing but the job record. After a restart
+    // the job record finishes it first whatever its file says, and one it finished whose end
+    // was not written is told as printed before (the job loop knows it sent).
     changed();
 }
 

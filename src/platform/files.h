@@ -44,9 +44,10 @@ bool SeekTo(std::FILE* stream, std::uint64_t offset);
 // kill. Returns 0, or -1: the old file is kept, unless only the rename could not be forced to the
 // disk (the new file is in place then, but a power cut may bring the old one back).
 // `ownerOnly`: only the program's own user may read the new file (POSIX; on Windows the folder's
-// rights decide).
+// rights decide). Without `syncFolder` the rename is not forced to the disk: a caller that
+// replaces several files of one folder calls SyncFolderOf once after the last.
 int ReplaceFileAtomically(const std::filesystem::path& target, const std::string& bytes,
-                          bool ownerOnly = false);
+                          bool ownerOnly = false, bool syncFolder = true);
 
 // Forces the folder's own record of `file` (its creation, or a rename into the folder) to the
 // disk: a file's bytes on the disk are no use after a power cut if its name is not. True when it

@@ -102,7 +102,8 @@ bool SeekTo(std::FILE* stream, std::uint64_t offset) {
     return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
-int ReplaceFileAtomically(const fs::path& target, const std::string& bytes, bool ownerOnly) {
+int ReplaceFileAtomically(const fs::path& target, const std::string& bytes, bool ownerOnly,
+                          bool syncFolder) {
     // The name is made unique by mkstemp, so two writers never share a temporary file and a
     // temporary file left by a crash never blocks the next save.
     if (target.filename().empty()) return -1;
@@ -133,7 +134,7 @@ int ReplaceFileAtomically(const fs::path& target, const std::string& bytes, bool
     }
     // The rename lives in the folder, which fsync of the file does not write: until the folder is
     // on the disk, a power cut can bring the old file back.
-    return SyncFolderOf(target) ? 0 : -1;
+    return !syncFolder || SyncFolderOf(target) ? 0 : -1;
 }
 
 bool SyncFolderOf(const fs::path& file) {

@@ -90,7 +90,7 @@ bool SeekTo(std::FILE* stream, std::uint64_t offset) {
     return _fseeki64(stream, static_cast<__int64>(offset), SEEK_SET) == 0;
 }
 
-int ReplaceFileAtomically(const fs::path& target, const std::string& bytes, bool) {
+int ReplaceFileAtomically(const fs::path& target, const std::string& bytes, bool, bool) {
     fs::path temp = target;
     temp += L".tmp";
     HANDLE handle = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -22,9 +22,9 @@ TEST(HttpSettings, AbsentLineMeansNoInterfaceAndLoopbackIsTheDefaultAddress) {
 }
 
 TEST(HttpSettings, UnreadableLineSaysWhyAndLeavesTheInterfaceOff) {
-    for (const char* text : {"[http] 127.0.0.1:0", "[http] 127.0.0.1:70000", "[http] :x",
-                             "[http] 300.1.1.1:8900", "[http] 1.2.3:8900", "[http] example.com:80",
-                             "[http] "}) {
+    for (const char* text :
+         {"[http] 127.0.0.1:0", "[http] 127.0.0.1:70000", "[http] :x", "[http] 300.1.1.1:8900",
+          "[http] 1.2.3:8900", "[http] example.com:80", "[http] "}) {
         const HttpSettings settings = ParseHttpSettings(text);
         EXPECT_FALSE(settings.enabled) << text;
         EXPECT_NE(std::string::npos, settings.error.find("[http]")) << text;
@@ -46,7 +46,8 @@ TEST(HttpSettings, OriginsAddUpOverLinesAndBlanks) {
 
 TEST(HttpSettings, TheSettingsDialogKeepsTheHttpLinesWhenItWritesParamIni) {
     test::TempDir dir;
-    dir.write("param.ini", "[port] com1\r\n[http] 127.0.0.1:8900\r\n[http_origins] http://a.test\r\n");
+    dir.write("param.ini",
+              "[port] com1\r\n[http] 127.0.0.1:8900\r\n[http_origins] http://a.test\r\n");
     SettingsForm form;
     form.port = "com2";
     form.baud = "9600";

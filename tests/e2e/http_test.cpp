@@ -39,8 +39,7 @@ class HttpIntake : public FaultMatrix {
     void SetUp() override {
         FaultMatrix::SetUp();
         port = FreePort();
-        dir.write("param.ini", dir.read("param.ini") + "[http] 127.0.0.1:" +
-                                   std::to_string(port) +
+        dir.write("param.ini", dir.read("param.ini") + "[http] 127.0.0.1:" + std::to_string(port) +
                                    "\r\n[http_origins] http://till.example\r\n");
     }
     // varkond serving, and its token.
@@ -95,8 +94,8 @@ TEST_F(HttpIntake, OnlyTheTokenPrintsAndAnythingElseGets401WithNothingDone) {
     ASSERT_TRUE(noToken);
     EXPECT_EQ(401, noToken->status);
     const auto wrong =
-        client.Put("/receipts/a1", {{"Authorization", "Bearer " + std::string(64, '0')}},
-                   kReceipt, "text/plain");
+        client.Put("/receipts/a1", {{"Authorization", "Bearer " + std::string(64, '0')}}, kReceipt,
+                   "text/plain");
     ASSERT_TRUE(wrong);
     EXPECT_EQ(401, wrong->status);
     EXPECT_EQ(401, client.Get("/status")->status);
@@ -114,8 +113,10 @@ TEST_F(HttpIntake, OnlyTheTokenPrintsAndAnythingElseGets401WithNothingDone) {
 
 TEST_F(HttpIntake, SameIdPutTwiceAtOnceIsPrintedOnceAndBothGetTheOneOutcome) {
     startServing({"--latency", "50"});
-    auto first = std::async(std::launch::async, [&] { return put("sale-7", kReceipt, "?wait=20"); });
-    auto second = std::async(std::launch::async, [&] { return put("sale-7", kReceipt, "?wait=20"); });
+    auto first =
+        std::async(std::launch::async, [&] { return put("sale-7", kReceipt, "?wait=20"); });
+    auto second =
+        std::async(std::launch::async, [&] { return put("sale-7", kReceipt, "?wait=20"); });
     const httplib::Result a = first.get();
     const httplib::Result b = second.get();
     ASSERT_TRUE(a && b);
@@ -228,10 +229,10 @@ TEST_F(HttpIntake, BodiesThatAreNoReceiptAreRefusedWholeAndNothingIsSent) {
 TEST_F(HttpIntake, BrowsersGetCorsAnswersOnlyForTheOriginsOfParamIni) {
     startServing();
     httplib::Client client("127.0.0.1", port);
-    const auto allowed = client.Options(
-        "/receipts/w1", {{"Origin", "http://till.example"},
-                         {"Access-Control-Request-Method", "PUT"},
-                         {"Access-Control-Request-Private-Network", "true"}});
+    const auto allowed =
+        client.Options("/receipts/w1", {{"Origin", "http://till.example"},
+                                        {"Access-Control-Request-Method", "PUT"},
+                                        {"Access-Control-Request-Private-Network", "true"}});
     ASSERT_TRUE(allowed);
     EXPECT_EQ(204, allowed->status);
     EXPECT_EQ("http://till.example", allowed->get_header_value("Access-Control-Allow-Origin"));

@@ -11,9 +11,9 @@ const std::string kSale =
 TEST(ReceiptKey, OnlyUrlSafeKeysOfAtMost64Characters) {
     EXPECT_TRUE(IsReceiptKey("sale-2026.12.08_0001~a"));
     EXPECT_TRUE(IsReceiptKey(std::string(64, 'k')));
-    for (const std::string& key : {std::string(), std::string(65, 'k'), std::string("a/b"),
-                                  std::string("a\\b"), std::string("a b"), std::string("ά"),
-                                  std::string("a\0b", 3), std::string("a%2Fb")}) {
+    for (const std::string& key :
+         {std::string(), std::string(65, 'k'), std::string("a/b"), std::string("a\\b"),
+          std::string("a b"), std::string("ά"), std::string("a\0b", 3), std::string("a%2Fb")}) {
         EXPECT_FALSE(IsReceiptKey(key)) << key;
     }
 }
@@ -37,7 +37,8 @@ TEST(ReceiptBody, ABodyWithoutRecordsOrWithNulBytesIsNoPrintFile) {
 TEST(ReceiptBody, CodePage1253AndUtf8BodiesAreBothTaken) {
     EXPECT_TRUE(CheckReceiptBody(kSale).ok);
     EXPECT_TRUE(CheckReceiptBody(" PLU 5201234567890 ΚΑΦΕΣ 2.000 1.50 24.00\r\n").ok);
-    EXPECT_TRUE(CheckReceiptBody(" PLU 5201234567890 \xca\xc1\xd6\xc5\xd3 2.000 1.50 24.00\r\n").ok);
+    EXPECT_TRUE(
+        CheckReceiptBody(" PLU 5201234567890 \xca\xc1\xd6\xc5\xd3 2.000 1.50 24.00\r\n").ok);
 }
 
 }  // namespace
