@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <cctype>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -154,8 +155,7 @@ TEST_F(BrowserPage, PageOfAListedOriginHandsInAReceiptThatIsPrinted) {
     ASSERT_FALSE(answer.is_discarded()) << outcome;
     EXPECT_EQ("web-1", answer.value("id", ""));
     EXPECT_EQ("done", answer.value("state", "")) << outcome;
-    EXPECT_EQ(kProbe + kReceiptWire, wire());
-    EXPECT_EQ(1, sent(kPayment));
+    EXPECT_EQ(kProbe + kReceiptWire, wire());  // its four commands, once
 }
 
 TEST_F(BrowserPage, PageOfAnotherOriginIsStoppedByTheBrowserAndNothingReachesTheRegister) {
