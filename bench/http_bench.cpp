@@ -130,6 +130,7 @@ class Rig {
     httplib::Client client() const {
         httplib::Client client("127.0.0.1", port);
         client.set_keep_alive(true);
+        client.set_tcp_nodelay(true);  // as a browser does: no 40 ms wait for an acknowledgement
         client.set_read_timeout(std::chrono::seconds(70));
         client.set_bearer_token_auth(token);
         return client;
