@@ -131,7 +131,10 @@ bool HandedInReceipts::open() {
     for (const fs::directory_entry& entry : fs::directory_iterator(folder_, error)) {
         const fs::path name = entry.path().filename();
         const std::string stem = name.stem().string();
-        if (stem.empty() || stem.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (stem.empty() || stem.size() > 18 ||
+            stem.find_first_not_of("0123456789") != std::string::npos) {
+            continue;  // not one of ours: a number of ours has fewer digits
+        }
         const std::uint64_t number = std::stoull(stem);
         if (name.extension() == ".prn") {
             printFiles[number] = true;
@@ -312,10 +315,15 @@ void HandedInReceipts::progress(std::size_t line, std::size_t lines) {
 }
 
 std::optional<std::uint64_t> HandedInReceipts::numberOf(const std::string& path) const {
-    for (const auto& [number, receipt] : receipts_) {
-        if (enginePath(number) == path) return number;
+    // Asked at every job: read off the name instead of comparing with every receipt kept.
+    const std::string stem = ToFsPath(path).stem().string();
+    if (stem.empty() || stem.size() > 18 ||
+        stem.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const std::uint64_t number = std::stoull(stem);
+    if (receipts_.count(number) == 0 || enginePath(number) != path) return std::nullopt;
+    return number;
 }
 
 std::string HandedInReceipts::nextReceipt() {

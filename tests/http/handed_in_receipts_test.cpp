@@ -106,6 +106,9 @@ TEST_F(HandedInReceiptsTest, StatesSurviveARestartAndWhatNeverGotAnAnswerGoes) {
     }
     // A print file whose PUT never got its state written was never acknowledged.
     dir.write("http-receipts/99.prn", kBody);
+    // Files that are none of ours are let be.
+    dir.write("http-receipts/123456789012345678901234.json", "{}");
+    dir.write("http-receipts/notes.txt", "x");
     HandedInReceipts again(folder());
     ASSERT_TRUE(again.open());
     const std::optional<HandedInReceipt> refused = again.find("done");
@@ -117,6 +120,7 @@ TEST_F(HandedInReceiptsTest, StatesSurviveARestartAndWhatNeverGotAnAnswerGoes) {
     EXPECT_TRUE(again.find("busy"));
     EXPECT_TRUE(again.holds(printingPath));
     EXPECT_FALSE(fs::exists(folder() / "99.prn"));
+    EXPECT_TRUE(fs::exists(folder() / "notes.txt"));
     // New receipts are numbered after everything seen.
     HandedInReceipt now;
     again.put("new", kBody + "\r\n\r\n", now);
