@@ -71,23 +71,9 @@ const char* ReportStateName(ReportState state) {
     return "refused";
 }
 
-const char* ReportName(Report report) {
-    switch (report) {
-        case Report::kXFinancial:
-            return "x";
-        case Report::kXPeriod:
-            return "x-period";
-        case Report::kZDaily:
-            return "z";
-        case Report::kZPeriod:
-            return "z-period";
-    }
-    return "x";
-}
-
 Json ReportJson(const AskedReport& asked) {
     Json json = {{"report", asked.number},
-                 {"kind", ReportName(asked.report)},
+                 {"kind", std::string(ReportShortName(asked.report))},
                  {"state", ReportStateName(asked.state)}};
     if (asked.state == ReportState::kRefused) {
         json["code"] = asked.code;
@@ -290,10 +276,8 @@ void HttpApi::route() {
                                                httplib::Response& response) {
                     if (!authorised(request, response) || !withinRate(request, response)) return;
                     const std::string name = request.matches[1];
-                    const Report report = name == "x"          ? Report::kXFinancial
-                                          : name == "x-period" ? Report::kXPeriod
-                                          : name == "z"        ? Report::kZDaily
-                                                               : Report::kZPeriod;
+                    // The route admits only the four names.
+                    const Report report = *ReportOfShortName(name);
                     std::optional<AskedReport> asked = receipts_.askReport(report);
                     if (!asked) {
                         Refuse(response, 503, "queue_full", "Πάρα πολλές αναφορές περιμένουν.");

@@ -4,6 +4,18 @@ namespace varkon {
 
 namespace {
 
+struct ShortName {
+    std::string_view name;
+    Report report;
+};
+// The names of the four entries of the reports menu.
+constexpr ShortName kShortNames[] = {
+    {"x", Report::kXFinancial},
+    {"x-period", Report::kXPeriod},
+    {"z", Report::kZDaily},
+    {"z-period", Report::kZPeriod},
+};
+
 // The financial X report has always said "ολοκλήρωση"; the other three "ολοκληρωσή".
 const char* const kFinancialXStatus =
     "Εκτέλεση Ισοζυγίου!!! Παρακαλώ περιμένετε για την ολοκλήρωση του";
@@ -37,6 +49,20 @@ ExchangeResult Reports::run(Report report) {
     notices_.showStatus(kReportDone);
     notices_.showCaption(kReadyCaption);
     return result;
+}
+
+std::string_view ReportShortName(Report report) {
+    for (const ShortName& entry : kShortNames) {
+        if (entry.report == report) return entry.name;
+    }
+    return {};
+}
+
+std::optional<Report> ReportOfShortName(std::string_view name) {
+    for (const ShortName& entry : kShortNames) {
+        if (entry.name == name) return entry.report;
+    }
+    return std::nullopt;
 }
 
 }  // namespace varkon

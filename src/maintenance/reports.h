@@ -3,6 +3,9 @@
 // the start button is the window's, reached through ReportNotices.
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include <string>
 
 #include "link/exchange_result.h"
@@ -17,6 +20,12 @@ enum class Report {
     kZDaily,      // "KX021T1" daily (financial) Z report
     kZPeriod,     // "KX521T1" period Z report
 };
+
+// The short name a report is asked for by outside the window (varkond --report, the HTTP
+// interface): "x", "x-period", "z", "z-period".
+std::string_view ReportShortName(Report report);
+// The report of a short name; nothing for any other text.
+std::optional<Report> ReportOfShortName(std::string_view name);
 
 // What a report needs from the window beside the notices: the start button is off while it runs.
 class ReportNotices : public virtual OperatorNotices {

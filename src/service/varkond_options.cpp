@@ -1,6 +1,7 @@
 #include "service/varkond_options.h"
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -8,18 +9,6 @@ namespace varkon {
 namespace {
 
 using Kind = VarkondCommand::Kind;
-
-struct ReportName {
-    std::string_view name;
-    Report report;
-};
-// The names of the four entries of the reports menu.
-constexpr ReportName kReportNames[] = {
-    {"x", Report::kXFinancial},
-    {"x-period", Report::kXPeriod},
-    {"z", Report::kZDaily},
-    {"z-period", Report::kZPeriod},
-};
 
 VarkondCommand Rejected(std::string error) {
     VarkondCommand command;
@@ -52,11 +41,9 @@ VarkondCommand ReadVarkondArguments(const std::vector<std::string>& arguments) {
     } else if (option == "--report") {
         if (!takes(1)) return wrongCount("one report: x, x-period, z or z-period");
         command.kind = Kind::kReport;
-        for (const ReportName& entry : kReportNames) {
-            if (arguments[1] == entry.name) {
-                command.report = entry.report;
-                return command;
-            }
+        if (const std::optional<Report> report = ReportOfShortName(arguments[1])) {
+            command.report = *report;
+            return command;
         }
         return Rejected("unknown report '" + arguments[1] + "': x, x-period, z or z-period");
     } else if (option == "--program") {
